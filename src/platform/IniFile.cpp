@@ -1,0 +1,237 @@
+#include "platform/IniFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tapestra {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Trim(const std::string& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// The profile functions drop one pair of matching quotes around a value.
+std::string Unquote(const std::string& v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    return v.substr(1, v.size() - 2);
+  }
+  return v;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) { parse(ReadWholeFile(path_)); }
+
+void IniFile::parse(const std::string& content) {
+  sections_.clear();
+  sections_.push_back(Section{});  // lines before the first header
+  std::size_t pos = 0;
+  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  while (pos < content.size()) {
+    std::size_t end = content.find('\n', pos);
+    if (end == std::string::npos) end = content.size();
+    std::string text = content.substr(pos, end - pos);
+    pos = end + 1;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+
+    Line line{text, {}, {}, {}};
+    const std::string trimmed = Trim(text);
+    if (!trimmed.empty() && trimmed.front() == '[') {
+      const std::size_t close = trimmed.find(']');
+      line.section = Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+      sections_.push_back(Section{line.section, {line}});
+      continue;
+    }
+    if (!trimmed.empty() && trimmed.front() != ';') {
+      const std::size_t eq = trimmed.find('=');
+      if (eq != std::string::npos) {
+        line.key = Trim(trimmed.substr(0, eq));
+        line.value = Unquote(Trim(trimmed.substr(eq + 1)));
+      }
+    }
+    sections_.back().lines.push_back(std::move(line));
+  }
+}
+
+const IniFile::Section* IniFile::findSection(const std::string& name) const {
+  // The unnamed leading block (index 0) is never a section.
+  for (std::size_t i = 1; i < sections_.size(); ++i) {
+    if (SameName(sections_[i].name, name)) return &sections_[i];
+  }
+  return nullptr;
+}
+
+IniFile::Section* IniFile::findSection(const std::string& name) {
+  return const_cast<Section*>(static_cast<const IniFile*>(this)->findSection(name));
+}
+
+bool IniFile::hasSection(const std::string& section) const { return findSection(section) != nullptr; }
+
+std::string IniFile::readString(const std::string& section, const std::string& key,
+                                const std::string& fallback) const {
+  const Section* s = findSection(section);
+  if (s == nullptr) return fallback;
+  for (const Line& line : s->lines) {
+    if (!line.key.empty() && SameName(line.key, key)) return line.value;
+  }
+  return fallback;
+}
+
+bool IniFile::ParseInteger(const std::string& text, std::int32_t& value) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i >= text.size()) return false;
+  std::int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    const char c = LowerAscii(text[i]);
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else return false;
+    magnitude = magnitude * base + digit;
+    if (magnitude > std::int64_t{1} << 32) return false;
+  }
+  const std::int64_t result = negative ? -magnitude : magnitude;
+  // Hexadecimal may spell the full unsigned 32-bit range, as colour values sometimes are.
+  if (base == 16 && !negative && result <= std::numeric_limits<std::uint32_t>::max()) {
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(result));
+    return true;
+  }
+  if (result < std::numeric_limits<std::int32_t>::min() || result > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(result);
+  return true;
+}
+
+std::int32_t IniFile::readInteger(const std::string& section, const std::string& key,
+                                  std::int32_t fallback) const {
+  std::int32_t value = 0;
+  return ParseInteger(readString(section, key, std::string()), value) ? value : fallback;
+}
+
+bool IniFile::readBool(const std::string& section, const std::string& key, bool fallback) const {
+  return readInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+IniEntries IniFile::readSection(const std::string& section) const {
+  IniEntries entries;
+  const Section* s = findSection(section);
+  if (s == nullptr) return entries;
+  for (const Line& line : s->lines) {
+    if (!line.key.empty()) entries.emplace_back(line.key, line.value);
+  }
+  return entries;
+}
+
+void IniFile::replaceSection(const std::string& section, const IniEntries& entries) {
+  Section* s = findSection(section);
+  if (s == nullptr) {
+    sections_.push_back(Section{section, {Line{"[" + section + "]", section, {}, {}}}});
+    s = &sections_.back();
+  }
+  s->lines.resize(1);  // keep the header line as it stands
+  for (const auto& [key, value] : entries) {
+    s->lines.push_back(Line{key + "=" + value, {}, key, value});
+  }
+}
+
+void IniFile::eraseSection(const std::string& section) {
+  for (std::size_t i = 1; i < sections_.size(); ++i) {
+    if (SameName(sections_[i].name, section)) {
+      sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(i));
+      --i;
+    }
+  }
+}
+
+bool IniFile::save(std::string* error) const {
+  std::string content;
+  for (const Section& s : sections_) {
+    for (const Line& line : s.lines) {
+      content += line.text;
+      content += '\n';
+    }
+  }
+  std::string templ = path_ + ".XXXXXX";
+  const int fd = ::mkstemp(templ.data());
+  auto fail = [&](const char* what) {
+    if (error != nullptr) *error = std::string(what) + ": " + std::strerror(errno);
+    return false;
+  };
+  if (fd < 0) return fail("cannot create a temporary file");
+  ::fchmod(fd, 0644);
+  const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+  const int savedErrno = errno;
+  ::close(fd);
+  if (!written) {
+    ::unlink(templ.c_str());
+    errno = savedErrno;
+    return fail("cannot write the configuration");
+  }
+  if (::rename(templ.c_str(), path_.c_str()) != 0) {
+    const int renameErrno = errno;
+    ::unlink(templ.c_str());
+    errno = renameErrno;
+    return fail("cannot replace the configuration");
+  }
+  return true;
+}
+
+}  // namespace tapestra

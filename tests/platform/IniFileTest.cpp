@@ -1,0 +1,124 @@
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tapestra {
+namespace {
+
+namespace fs = std::filesystem;
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ini-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "tapestra.ini").string();
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all);
+    fs::remove_all(dir_);
+  }
+  void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+  std::string read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(IniFileTest, LookupIsCaseInsensitiveAndDropsQuotes) {
+  write("\xEF\xBB\xBF[main]\r\nCurrentPicture = \"/p/a b.jpg\"\r\nkey=first\r\nKEY=second\r\n");
+  IniFile ini(path_);
+  EXPECT_EQ(ini.readString("MAIN", "currentpicture", "-"), "/p/a b.jpg");
+  EXPECT_EQ(ini.readString("Main", "Key", "-"), "first");
+  EXPECT_EQ(ini.readString("Main", "Missing", "-"), "-");
+  EXPECT_EQ(ini.readString("Other", "Key", "-"), "-");
+}
+
+TEST_F(IniFileTest, IntegersFallBackToTheDefault) {
+  struct Case {
+    const char* text;
+    std::int32_t expected;
+  } cases[] = {{"42", 42},     {"-7", -7},       {" 12", 12},   {"$FF", 255},
+               {"0x10", 16},   {"12abc", 99},    {"", 99},      {"abc", 99},
+               {"1.5", 99},    {"99999999999", 99}, {"-2147483648", INT32_MIN}};
+  std::string text = "[S]\n";
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    text += "k" + std::to_string(i) + "=" + cases[i].text + "\n";
+  }
+  write(text);
+  IniFile ini(path_);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(ini.readInteger("S", "k" + std::to_string(i), 99), cases[i].expected) << cases[i].text;
+  }
+  EXPECT_TRUE(ini.readBool("S", "k0", false));
+  EXPECT_FALSE(ini.readBool("S", "missing", false));
+}
+
+TEST_F(IniFileTest, ReplacingASectionKeepsEverythingElseInPlace) {
+  write("; comment\n[A]\nx=1\n\n[Main]\nold=1\nCurrentPictureNo=9\n[B]\ny=2\n");
+  IniFile ini(path_);
+  ini.replaceSection("main", {{"CurrentPictureNo", "3"}, {"CurrentPicture", "p"}});
+  ini.replaceSection("New", {{"k", "v"}});
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(read(),
+            "; comment\n[A]\nx=1\n\n[Main]\nCurrentPictureNo=3\nCurrentPicture=p\n[B]\ny=2\n"
+            "[New]\nk=v\n");
+  EXPECT_EQ(IniFile(path_).readSection("Main"),
+            (IniEntries{{"CurrentPictureNo", "3"}, {"CurrentPicture", "p"}}));
+}
+
+TEST_F(IniFileTest, ErasingRemovesTheWholeSection) {
+  write("[Pictures]\n0=a\n1=b\n[Auto]\nRandom=1\n");
+  IniFile ini(path_);
+  ini.eraseSection("PICTURES");
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(read(), "[Auto]\nRandom=1\n");
+}
+
+TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileIntact) {
+  write("[Main]\nCurrentPictureNo=1\n");
+  IniFile ini(path_);
+  ini.replaceSection("Main", {{"CurrentPictureNo", "2"}});
+  if (::geteuid() == 0) {
+    // Root ignores permissions: make the target a directory's entry we cannot rename over.
+    fs::remove(path_);
+    fs::create_directory(path_);
+    fs::create_directory(fs::path(path_) / "keep");
+    std::string error;
+    EXPECT_FALSE(ini.save(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_directory(fs::path(path_) / "keep"));
+  } else {
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    std::string error;
+    EXPECT_FALSE(ini.save(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(read(), "[Main]\nCurrentPictureNo=1\n");
+  }
+  // No temporary file is left behind.
+  fs::permissions(dir_, fs::perms::owner_all);
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename(), "tapestra.ini");
+  }
+}
+
+TEST_F(IniFileTest, MissingFileReadsEmpty) {
+  IniFile ini((dir_ / "none.ini").string());
+  EXPECT_FALSE(ini.hasSection("Main"));
+  EXPECT_EQ(ini.readInteger("Main", "AutoChange", 5), 5);
+}
+
+}  // namespace
+}  // namespace tapestra
