@@ -187,6 +187,12 @@ void IniFile::replaceSection(const std::string& section, const IniEntries& entri
     s = &sections_.back();
   }
   s->lines.resize(1);  // keep the header line as it stands
+  // Later sections of the same name would shadow nothing but still be read back: drop them.
+  const auto first = static_cast<std::size_t>(s - sections_.data());
+  for (std::size_t i = sections_.size() - 1; i > first; --i) {
+    if (SameName(sections_[i].name, section)) sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  s = &sections_[first];
   for (const auto& [key, value] : entries) {
     s->lines.push_back(Line{key + "=" + value, {}, key, value});
   }
