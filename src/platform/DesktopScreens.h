@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Desktop.h"
+#include "platform/DesktopLayout.h"
+
+// Xlib's own declaration, repeated so this header does not drag in Xlib's macros.
+typedef struct _XDisplay Display;
+
+namespace tapestra {
+
+// The monitors of an X screen as RandR reports them, shared by every backend that needs
+// the screen size or the monitor names.
+struct Monitor {
+  std::string name;  // the RandR monitor / output name, e.g. "HDMI-1"
+  Rect rect;         // in root window coordinates
+  bool primary = false;
+};
+
+// Active monitors: RandR 1.5 monitors, else connected outputs with a CRTC; empty when the
+// server has no RandR.
+std::vector<Monitor> QueryMonitors(Display* display);
+// The primary monitor, else the first, else the whole screen.
+ScreenSize PrimaryMonitorSize(Display* display);
+// _NET_NUMBER_OF_DESKTOPS of the root window; 1 when it is missing.
+int WorkspaceCount(Display* display);
+
+// For backends that do not keep a display open: opens $DISPLAY for the question. Without
+// X11 (a Wayland session without Xwayland) the primary Qt screen answers, when a Qt GUI
+// application exists; otherwise 0 × 0.
+ScreenSize SessionScreenSize();
+std::vector<Monitor> SessionMonitors();
+int SessionWorkspaceCount();
+
+// Says the message on stderr the first time it is given for this flag.
+void WarnOnce(bool& said, const std::string& message);
+
+}  // namespace tapestra
