@@ -78,12 +78,23 @@ void AppCore::PM_AutoClick() {
   }
 }
 
-void AppCore::LoadWallpaperByHand(const std::string& fileName) {
-  settings_.CurrentPicture = fileName;
-  changer_.ChangeWallpaper(fileName);
+void AppCore::LoadPictures() {
+  pictures_ = library_ != nullptr ? library_->RotationPaths(settings_.AllCategories, settings_.Category)
+                                  : std::vector<std::string>();
+  if (settings_.RB_Rnd) RandomizeList(pictures_);
+  if (settings_.CurrentPictureNo >= static_cast<int>(pictures_.size())) settings_.CurrentPictureNo = 0;
+}
+
+void AppCore::TurnAutoChangeOff() {
   menu_.PM_Auto = false;
   menu_.PM_Prev = menu_.PM_Next = false;
   menu_.TrayIconIndex = 0;
+}
+
+void AppCore::LoadWallpaperByHand(const std::string& fileName) {
+  settings_.CurrentPicture = fileName;
+  changer_.ChangeWallpaper(fileName);
+  TurnAutoChangeOff();
 }
 
 void AppCore::PM_ExitClick() {

@@ -18,6 +18,15 @@ class WallpaperChanger {
   virtual bool ChangeWallpaper(const std::string& fileName) = 0;
 };
 
+// What the rotation needs from the picture library: the paths of one group (by name) or of
+// all groups, in the library's order (by group id, then by the pictures' order). A name that
+// matches no group gives an empty list.
+class PictureLibrary {
+ public:
+  virtual ~PictureLibrary() = default;
+  virtual std::vector<std::string> RotationPaths(bool allCategories, const std::string& category) = 0;
+};
+
 // The desktop calendar and clock windows as the main timer and the exit command see them.
 class DesktopWidgets {
  public:
@@ -56,6 +65,17 @@ class AppCore {
   // Writes sections Main and Pictures (at shutdown and after every rotation step).
   void WriteIni();
 
+  // The library the rotation draws from; set once the library is open.
+  void SetLibrary(PictureLibrary* library) { library_ = library; }
+  // Rebuilds Pictures from the library (shuffled in random order); keeps the position when
+  // it still lies inside the list.
+  void LoadPictures();
+  // What the library dialog does when it takes the active group away: auto-change off.
+  void TurnAutoChangeOff();
+  // Shows a picture at once, as a double click in the library dialog does; auto-change off.
+  void ShowPictureNow(const std::string& fileName) { LoadWallpaperByHand(fileName); }
+  WallpaperChanger& changer() { return changer_; }
+
   // One rotation step: shows the picture at CurrentPictureNo and moves on.
   void SetWallpaper();
   void RandomizeList(std::vector<std::string>& list);
@@ -75,6 +95,7 @@ class AppCore {
   MessageBox& box_;
   WallpaperChanger& changer_;
   DesktopWidgets& widgets_;
+  PictureLibrary* library_ = nullptr;
 
   Settings settings_;
   MenuState menu_;
