@@ -58,7 +58,9 @@ void ensurePictureIndex(SqliteDatabase& db) {
 
 }  // namespace
 
-std::string DatabaseOpenErrorText(const std::string& path) { return "[" + path + "] が読めません"; }
+std::string DatabaseOpenErrorText(const std::string& path) {
+  return "[" + path + "] が読めません";
+}
 
 std::string TrimName(std::string_view text) {
   // Bytes up to 32 are single-byte characters in UTF-8; no multi-byte sequence contains one.
@@ -97,8 +99,8 @@ bool PictureDatabase::Open(const std::string& path) {
     if (!existed) {
       Transaction t(db_);
       // Another process may have created the file since we looked.
-      SqliteStatement pages(db_, "PRAGMA page_count");
-      if (pages.step() && pages.int64(0) == 0) db_.exec(kLibrarySchema);
+      SqliteStatement objects(db_, "SELECT COUNT(*) FROM sqlite_master");
+      if (objects.step() && objects.int64(0) == 0) db_.exec(kLibrarySchema);
       t.commit();
     }
     validateSchema(db_);
@@ -133,7 +135,9 @@ void PictureDatabase::Close() {
   dropPages();
 }
 
-bool PictureDatabase::isReadOnly() const { return db_.isOpen() && db_.readOnly(); }
+bool PictureDatabase::isReadOnly() const {
+  return db_.isOpen() && db_.readOnly();
+}
 
 void PictureDatabase::requireWritable() const {
   if (!db_.isOpen()) throw SqliteError(SQLITE_MISUSE, SQLITE_MISUSE, "database is not open");
@@ -146,7 +150,8 @@ void PictureDatabase::requireWritable() const {
 
 void PictureDatabase::loadCategories() {
   std::vector<Category> rows;
-  SqliteStatement s(db_, "SELECT id, name, enabled, \"order\" FROM Categories ORDER BY \"order\", id");
+  SqliteStatement s(db_,
+                    "SELECT id, name, enabled, \"order\" FROM Categories ORDER BY \"order\", id");
   while (s.step()) rows.push_back(Category{s.int64(0), s.text(1), s.int64(2), s.int64(3)});
   categories_ = std::move(rows);
   if (categoryRow_ >= categoryCount()) categoryRow_ = categoryCount() - 1;
@@ -254,7 +259,8 @@ void PictureDatabase::SelectPicture(int row) {
 }
 
 int PictureDatabase::locatePicture(RowId id) const {
-  SqliteStatement s(db_, std::string("SELECT id FROM Pictures ") + (filter_ ? kGroupOrder : kAllOrder));
+  SqliteStatement s(db_,
+                    std::string("SELECT id FROM Pictures ") + (filter_ ? kGroupOrder : kAllOrder));
   if (filter_) s.bind(":c", *filter_);
   for (int row = 0; s.step(); ++row) {
     if (s.int64(0) == id) return row;
@@ -283,8 +289,9 @@ RowId PictureDatabase::GetCategoryId(const std::string& categoryname) {
 std::string PictureDatabase::GetCategoryName(const std::string& path) const {
   if (!db_.isOpen()) return {};
   SqliteStatement picture(
-      db_, "SELECT category_id FROM Pictures WHERE path = :path ORDER BY category_id, \"order\", id"
-           " LIMIT 1");
+      db_,
+      "SELECT category_id FROM Pictures WHERE path = :path ORDER BY category_id, \"order\", id"
+      " LIMIT 1");
   picture.bind(":path", path);
   if (!picture.step() || picture.isNull(0)) return {};
   SqliteStatement group(db_, "SELECT name FROM Categories WHERE id = :id");
@@ -610,8 +617,8 @@ void PictureDatabase::CheckAvailable() {
     exists.reserve(rows.size());
     for (const Row& row : rows) exists.push_back(options_.fileExists(row.path));
     Transaction t(db_);
-    SqliteStatement update(
-        db_, "UPDATE Pictures SET enabled = :v WHERE id = :id AND enabled IS NOT :v");
+    SqliteStatement update(db_,
+                           "UPDATE Pictures SET enabled = :v WHERE id = :id AND enabled IS NOT :v");
     for (std::size_t i = 0; i < rows.size(); ++i) {
       update.bind(":v", exists[i] ? 1 : 0).bind(":id", rows[i].id).run();
       update.reset();

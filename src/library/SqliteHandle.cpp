@@ -18,7 +18,9 @@ namespace {
 SqliteError::SqliteError(int code, int extendedCode, const std::string& message)
     : std::runtime_error(message), code_(code), extendedCode_(extendedCode) {}
 
-void SqliteDatabase::Closer::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void SqliteDatabase::Closer::operator()(sqlite3* db) const {
+  sqlite3_close_v2(db);
+}
 
 SqliteDatabase::SqliteDatabase(const std::string& path, int flags) {
   sqlite3* raw = nullptr;
@@ -57,11 +59,17 @@ std::int64_t SqliteDatabase::lastInsertRowId() const {
   return sqlite3_last_insert_rowid(db_.get());
 }
 
-int SqliteDatabase::changes() const { return sqlite3_changes(db_.get()); }
+int SqliteDatabase::changes() const {
+  return sqlite3_changes(db_.get());
+}
 
-bool SqliteDatabase::readOnly() const { return sqlite3_db_readonly(db_.get(), "main") == 1; }
+bool SqliteDatabase::readOnly() const {
+  return sqlite3_db_readonly(db_.get(), "main") == 1;
+}
 
-void SqliteStatement::Finalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+void SqliteStatement::Finalizer::operator()(sqlite3_stmt* stmt) const {
+  sqlite3_finalize(stmt);
+}
 
 SqliteStatement::SqliteStatement(const SqliteDatabase& db, std::string_view sql) : db_(&db) {
   if (!db.isOpen()) throw SqliteError(SQLITE_MISUSE, SQLITE_MISUSE, "database is not open");
@@ -114,7 +122,9 @@ void SqliteStatement::run() {
   }
 }
 
-void SqliteStatement::reset() { sqlite3_reset(stmt_.get()); }
+void SqliteStatement::reset() {
+  sqlite3_reset(stmt_.get());
+}
 
 std::int64_t SqliteStatement::int64(int column) const {
   return sqlite3_column_int64(stmt_.get(), column);
@@ -131,7 +141,9 @@ bool SqliteStatement::isNull(int column) const {
   return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
 }
 
-Transaction::Transaction(SqliteDatabase& db) : db_(db) { db_.exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(SqliteDatabase& db) : db_(db) {
+  db_.exec("BEGIN IMMEDIATE");
+}
 
 Transaction::~Transaction() {
   if (!open_) return;
