@@ -9,6 +9,7 @@
 
 #include "app/TrayIcons.h"
 #include "platform/DataFolder.h"
+#include "platform/PictureFileDialog.h"
 
 namespace tapestra {
 
@@ -137,7 +138,12 @@ void TFormMain::PM_NextClick() {
   showMenuState();
 }
 
-void TFormMain::PM_WPRClick() { showMenuState(); }
+void TFormMain::PM_WPRClick() {
+  const QString file = ChoosePictureFile(nullptr);
+  if (file.isEmpty()) return;
+  core_.LoadWallpaperByHand(file.toStdString());
+  showMenuState();
+}
 void TFormMain::PM_GroupClick() {}
 void TFormMain::PM_ChangeClick() {}
 void TFormMain::PM_SetClick() {}
