@@ -35,16 +35,55 @@ class TBmpData24 {
 // Clamps to 0 … 255 and rounds to the nearest integer, ties to even.
 std::uint8_t AdjustByte(double value);
 
+// A full copy; an empty bitmap when the copy cannot be allocated.
 Bitmap24 BmpClone(const Bitmap24& bmp);
 
 // Scales bmp to rwidth × rheight with the given filter; false (bmp untouched) for a size
-// below 1 or a bitmap that cannot be allocated.
+// below 1, an empty bitmap or a bitmap that cannot be allocated. Output pixel (ix, iy)
+// samples source position (ix × W / rwidth, iy × H / rheight); the kernels keep their width
+// when shrinking, so a large reduction samples rather than averages. The rows are split
+// across ImagingThreadCount() workers (Parallel.h).
 bool BmpResize(Bitmap24& bmp, int rwidth, int rheight, TResizeMode mode);
 
-// Separable Gaussian blur in place; zone 1 … 30, otherwise false and nothing changes.
+// The source taps and weights of one axis of a resize, computed once per output column or
+// row. Tap t of output position i reads source index index[t * size + i] (the edge rule
+// already applied) with weight weight[t * size + i]. Nearest uses one tap and no weight;
+// Bilinear uses (1 − d, d); Hermite two taps; the other filters four.
+struct ResizeAxis {
+  int size = 0;
+  int taps = 0;
+  std::vector<int> index;
+  std::vector<double> weight;
+};
+
+// Everything BmpResize computes before touching a pixel. Build it once per picture, then
+// fill the output in bands with BmpResizeRows, possibly from several threads and while the
+// source is still being decoded (see SourceRowsNeeded).
+struct ResizePlan {
+  // False for a size below 1 or when the tables cannot be allocated.
+  bool Build(int srcWidth, int srcHeight, int dstWidth, int dstHeight, TResizeMode mode);
+  // Output rows [0, rowEnd) read only source rows [0, SourceRowsNeeded(rowEnd)).
+  int SourceRowsNeeded(int rowEnd) const;
+
+  TResizeMode mode = TResizeMode::rmNearest;
+  int srcWidth = 0, srcHeight = 0, dstWidth = 0, dstHeight = 0;
+  ResizeAxis cols, rows;
+};
+
+// Computes output rows [rowBegin, rowEnd) of the resize described by plan into dst, which
+// must already have the plan's output size; src must have the plan's source size (only the
+// rows SourceRowsNeeded(rowEnd) names are read). Bands may run concurrently on one dst.
+// False (nothing written) when the sizes or the row range do not fit the plan or the
+// scratch memory cannot be allocated. The bytes equal those of BmpResize.
+bool BmpResizeRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
+                   const ResizePlan& plan);
+
+// Separable Gaussian blur in place, sigma = zone pixels, radius 3 × zone; zone 1 … 30,
+// otherwise (or for an empty bitmap, or out of memory) false and nothing changes.
 bool GaussianBlur(Bitmap24& bmp, int zone);
 
-// Contrast about mid-grey in place; nContrast −100 … 100, otherwise false.
+// Contrast about mid-grey in place; nContrast −100 (all grey) … 100, otherwise (or for an
+// empty bitmap) false and nothing changes.
 bool Contrast(Bitmap24& bmp, int nContrast);
 
 }  // namespace tapestra

@@ -1,0 +1,75 @@
+#pragma once
+
+// Eight-lane vectors for the imaging loops (GCC/Clang vector extensions). Every operation is
+// the lane-wise IEEE operation of the scalar code, so results are bit-identical to it; the
+// compiler maps a vector to whatever registers the target has (and, with the clones below,
+// picks AVX2 or AVX-512 at run time). No fused multiply-add: -ffp-contract=off.
+
+#include <cstdint>
+#include <cstring>
+
+#if !defined(__GNUC__)
+#error "the imaging loops need GCC or Clang vector extensions"
+#endif
+
+// The helpers below pass vectors by value but are always inlined, so the calling convention
+// of wide vectors (which differs between ISA levels) never comes into play.
+#if !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+#if defined(__x86_64__) && defined(__linux__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define TAPESTRA_IMAGING_CLONES \
+  __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
+#else
+#define TAPESTRA_IMAGING_CLONES
+#endif
+
+namespace tapestra {
+
+typedef double v8d __attribute__((vector_size(64)));
+typedef float v8f __attribute__((vector_size(32)));
+typedef std::int32_t v8i __attribute__((vector_size(32)));
+typedef std::uint8_t v8u8 __attribute__((vector_size(8)));
+
+#define TAPESTRA_SIMD_INLINE inline __attribute__((always_inline))
+
+TAPESTRA_SIMD_INLINE v8d Splat(double x) { return v8d{x, x, x, x, x, x, x, x}; }
+
+TAPESTRA_SIMD_INLINE v8d Load8(const double* p) {
+  v8d v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+TAPESTRA_SIMD_INLINE v8d Load8f(const float* p) {
+  v8f v;
+  std::memcpy(&v, p, sizeof v);
+  return __builtin_convertvector(v, v8d);
+}
+
+TAPESTRA_SIMD_INLINE v8d Load8u8(const std::uint8_t* p) {
+  v8u8 v;
+  std::memcpy(&v, p, sizeof v);
+  return __builtin_convertvector(v, v8d);
+}
+
+// The value stored as single precision and read back: the accumulators of the blur.
+TAPESTRA_SIMD_INLINE v8d RoundToFloat(v8d x) {
+  return __builtin_convertvector(__builtin_convertvector(x, v8f), v8d);
+}
+
+// AdjustByte on eight lanes: clamp to 0 … 255, then round half to even. Adding and
+// subtracting 2^52 rounds in the current (nearest-even) mode exactly like nearbyint for
+// 0 ≤ x < 2^52.
+TAPESTRA_SIMD_INLINE void StoreAdjusted8(v8d x, std::uint8_t* out) {
+  const v8d zero = Splat(0), top = Splat(255), magic = Splat(0x1p52);
+  x = x < zero ? zero : x;
+  x = x > top ? top : x;
+  x = (x + magic) - magic;
+  const v8u8 b = __builtin_convertvector(__builtin_convertvector(x, v8i), v8u8);
+  std::memcpy(out, &b, sizeof b);
+}
+
+}  // namespace tapestra
