@@ -63,6 +63,16 @@ std::optional<DesktopKind> DesktopKindFromName(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<DesktopKind> DesktopKindFromWindowManager(std::string_view name) {
+  const std::string n = Lower(name);
+  if (n == "xfwm4") return DesktopKind::Xfce;
+  if (n == "kwin" || n == "kwin_x11") return DesktopKind::Kde;
+  if (n == "muffin" || n == "mutter (muffin)") return DesktopKind::Cinnamon;
+  if (n == "mutter" || n == "gnome shell" || n.starts_with("mutter (")) return DesktopKind::Gnome;
+  if (n == "marco" || n == "metacity (marco)") return DesktopKind::Mate;
+  return std::nullopt;
+}
+
 const char* DesktopKindName(DesktopKind kind) {
   switch (kind) {
     case DesktopKind::X11:

@@ -23,6 +23,8 @@ std::optional<DesktopKind> DesktopKindFromXdgCurrentDesktop(std::string_view val
 // record.
 std::optional<DesktopKind> DesktopKindFromName(std::string_view name);
 const char* DesktopKindName(DesktopKind kind);
+// The window manager's _NET_WM_NAME ("Xfwm4", "KWin", "Mutter", "Muffin", "Marco").
+std::optional<DesktopKind> DesktopKindFromWindowManager(std::string_view name);
 
 // "#rrggbb" from 0x00BBGGRR.
 std::string ColourHex(TColor color);

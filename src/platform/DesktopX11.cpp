@@ -3,7 +3,6 @@
 // setters do (_XROOTPMAP_ID / ESETROOT_PMAP_ID) so compositors and terminals follow.
 
 #include <QImage>
-#include <QImageReader>
 // Qt before Xlib: Xlib's macros (Bool, Status, None) break the Qt headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -20,6 +19,7 @@
 #include "platform/DesktopBackends.h"
 #include "platform/DesktopLayout.h"
 #include "platform/DesktopScreens.h"
+#include "platform/PictureDecoder.h"
 
 namespace tapestra {
 
@@ -70,11 +70,13 @@ struct Channel {
 
 // The picture as 0xFFRRGGBB; null when no decoder read it.
 QImage DecodePicture(const std::string& path) {
-  QImageReader reader(QString::fromStdString(path));
-  reader.setAllocationLimit(0);  // our own bound: the root-sized canvas
-  QImage image = reader.read();
-  if (image.isNull()) return {};
-  return image.convertToFormat(QImage::Format_RGB32);
+  Bitmap24 bmp;
+  LoadPicture(path, bmp);
+  if (bmp.empty()) return {};
+  // Bitmap24 rows are blue, green, red: Qt's BGR888 over the same bytes, then converted.
+  const QImage view(bmp.data(), bmp.width(), bmp.height(), static_cast<qsizetype>(bmp.stride()),
+                    QImage::Format_BGR888);
+  return view.convertToFormat(QImage::Format_RGB32);
 }
 
 // The rectangle of the scaled picture that a drawing shows, and the part of the source
