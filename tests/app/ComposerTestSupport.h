@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Bitmap24.h"
+
+namespace tapestra::testing {
+
+// A private temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A picture with smooth gradients, hard edges and grain, the same for the same seed, so
+// resampling, blur and rounding all have something to get wrong.
+Bitmap24 MakePicture(int width, int height, std::uint32_t seed = 1);
+
+// Encodes bmp as a JPEG (quality 90) with the given chroma subsampling: 0 = 4:4:4,
+// 2 = 4:2:0, 3 = greyscale.
+bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling = 2);
+
+std::vector<std::uint8_t> ReadBytes(const std::string& fileName);
+
+}  // namespace tapestra::testing
