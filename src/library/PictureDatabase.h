@@ -219,6 +219,7 @@ class PictureDatabase {
 
   struct Page {
     std::vector<Picture> rows;
+    bool lastKeyed = false;  // the last row's sort key holds no NULL
     std::list<int>::iterator lru;
   };
 
