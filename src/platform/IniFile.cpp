@@ -68,11 +68,30 @@ bool WriteAll(int fd, const std::string& data) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) { parse(ReadWholeFile(path_)); }
 
+IniFile IniFile::FromContent(std::string path, const std::string& content) {
+  IniFile ini(std::string{});
+  ini.path_ = std::move(path);
+  ini.parse(content);
+  return ini;
+}
+
+std::string IniFile::content() const {
+  std::string text = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
+  for (const Section& s : sections_) {
+    for (const Line& line : s.lines) {
+      text += line.text;
+      text += '\n';
+    }
+  }
+  return text;
+}
+
 void IniFile::parse(const std::string& content) {
   sections_.clear();
   sections_.push_back(Section{});  // lines before the first header
   std::size_t pos = 0;
-  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  byteOrderMark_ = content.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (byteOrderMark_) pos = 3;
   while (pos < content.size()) {
     std::size_t end = content.find('\n', pos);
     if (end == std::string::npos) end = content.size();
@@ -208,13 +227,7 @@ void IniFile::eraseSection(const std::string& section) {
 }
 
 bool IniFile::save(std::string* error) const {
-  std::string content;
-  for (const Section& s : sections_) {
-    for (const Line& line : s.lines) {
-      content += line.text;
-      content += '\n';
-    }
-  }
+  const std::string text = content();
   std::string templ = path_ + ".XXXXXX";
   const int fd = ::mkstemp(templ.data());
   auto fail = [&](const char* what) {
@@ -223,7 +236,7 @@ bool IniFile::save(std::string* error) const {
   };
   if (fd < 0) return fail("cannot create a temporary file");
   ::fchmod(fd, 0644);
-  const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+  const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
   const int savedErrno = errno;
   ::close(fd);
   if (!written) {

@@ -18,6 +18,8 @@ class IniFile {
  public:
   // Reads the file; a missing or unreadable file reads as empty.
   explicit IniFile(std::string path);
+  // The same rules over text already in memory (fuzzing, tests); save() writes to path.
+  static IniFile FromContent(std::string path, const std::string& content);
 
   const std::string& path() const { return path_; }
 
@@ -39,6 +41,8 @@ class IniFile {
   // Writes the whole file through a temporary file and a rename. On failure the old file is
   // left as it was, error (if given) says why, and the result is false.
   bool save(std::string* error = nullptr) const;
+  // The text save() writes.
+  std::string content() const;
 
   // Parsing used by readInteger: optional blanks and sign, decimal digits (or a "0x"/"$" hex
   // prefix), nothing after; must fit 32 bits.
@@ -61,6 +65,7 @@ class IniFile {
   void parse(const std::string& content);
 
   std::string path_;
+  bool byteOrderMark_ = false;  // kept, so a rewrite changes only what a writer replaced
   std::vector<Section> sections_;
 };
 
