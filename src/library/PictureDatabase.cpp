@@ -282,6 +282,15 @@ void PictureDatabase::SelectPicture(int row) {
   notifyPictureScrolled();
 }
 
+int PictureDatabase::pictureRowOf(RowId id) const {
+  if (!db_.isOpen()) return -1;
+  try {
+    return locatePicture(id);
+  } catch (const SqliteError&) {
+    return -1;
+  }
+}
+
 int PictureDatabase::locatePicture(RowId id) const {
   SqliteStatement s(db_,
                     std::string("SELECT id FROM Pictures ") + (filter_ ? kGroupOrder : kAllOrder));

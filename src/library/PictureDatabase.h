@@ -144,6 +144,9 @@ class PictureDatabase {
   std::optional<Picture> currentPicture() const { return pictureAt(pictureRow_); }
   // The user (or the first/last commands) moves the picture cursor. Out of range is ignored.
   void SelectPicture(int row);
+  // Row of the picture with this id in the cursor as filtered now; -1 when it holds no such
+  // row or the read failed. Walks the index, a few milliseconds for 100 000 rows.
+  int pictureRowOf(RowId id) const;
 
   // --- Lookups ----------------------------------------------------------------------------
 

@@ -413,6 +413,8 @@ TEST_F(LibraryTest, PagedRowsMatchTheStoredOrderAfterChanges) {
   EXPECT_EQ(db_.currentPictureRow(), 512);
   EXPECT_EQ(db_.pictureAt(511)->path, "/Big/513");
   EXPECT_EQ(db_.pictureAt(512)->path, "/Big/512");
+  EXPECT_EQ(db_.pictureRowOf(db_.pictureAt(700)->id), 700);
+  EXPECT_EQ(db_.pictureRowOf(RowId{5000}), -1);
 }
 
 TEST_F(LibraryTest, WithoutAFilterGroupsAreNeverMixed) {
