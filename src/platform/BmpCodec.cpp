@@ -27,12 +27,16 @@ constexpr std::size_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER (OS/2 1.x)
 constexpr std::size_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr std::size_t kV5HeaderSize = 124;
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t U16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t U32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+std::int32_t I32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(U32(p));
+}
 
 void Put16(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v);
@@ -224,8 +228,8 @@ BmpResult DecodeBmp(const std::uint8_t* data, std::size_t size, Bitmap24& bmp) {
     lut[i][2] = e[2];
   }
   const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
-  const bool plain32 =
-      l.header.bitCount == 32 && l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 && l.masks[2] == 0xFF;
+  const bool plain32 = l.header.bitCount == 32 && l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 &&
+                       l.masks[2] == 0xFF;
 
   for (int fileRow = 0; fileRow < h; ++fileRow) {
     const std::uint8_t* src = data + l.pixelOffset + l.rowBytes * fileRow;
@@ -277,9 +281,9 @@ void MakeBmp24Header(int width, int height, std::uint8_t (&out)[kBmp24HeaderSize
   Put32(out + 14, kInfoHeaderSize);
   Put32(out + 18, static_cast<std::uint32_t>(width));
   Put32(out + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up
-  Put16(out + 26, 1);                                    // planes
-  Put16(out + 28, 24);                                   // bits per pixel
-  Put32(out + 34, static_cast<std::uint32_t>(image));    // biSizeImage; compression stays 0
+  Put16(out + 26, 1);                                   // planes
+  Put16(out + 28, 24);                                  // bits per pixel
+  Put32(out + 34, static_cast<std::uint32_t>(image));   // biSizeImage; compression stays 0
 }
 
 namespace {
@@ -316,7 +320,8 @@ bool WriteBmp24(int fd, const Bitmap24& bmp) {
   int y = bmp.height() - 1;
   while (y >= 0) {
     std::size_t n = 0;
-    for (; n < blockRows && y >= 0; ++n, --y) std::memcpy(block.get() + n * stride, bmp.row(y), used);
+    for (; n < blockRows && y >= 0; ++n, --y)
+      std::memcpy(block.get() + n * stride, bmp.row(y), used);
     if (!WriteAll(fd, block.get(), n * stride)) return false;
   }
   return true;

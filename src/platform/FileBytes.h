@@ -10,7 +10,7 @@ namespace tapestra {
 // The bytes of a regular file (or its first `limit` bytes), read in one go for the decoders.
 struct FileBytes {
   std::unique_ptr<std::uint8_t[]> data;
-  std::size_t size = 0;       // bytes held
+  std::size_t size = 0;        // bytes held
   std::uint64_t fileSize = 0;  // bytes in the file
   bool complete() const { return size == fileSize; }
 };

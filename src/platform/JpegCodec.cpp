@@ -49,8 +49,8 @@ tjscalingfactor ChooseScale(int width, int height, int maxWidth, int maxHeight) 
     const tjscalingfactor f = factors[i];
     if (f.num > f.denom) continue;
     // f ≥ min(maxWidth / width, maxHeight / height), in integers; a bound ≤ 0 is no bound.
-    const bool coversWidth =
-        maxWidth > 0 && static_cast<std::int64_t>(f.num) * width >= std::int64_t{maxWidth} * f.denom;
+    const bool coversWidth = maxWidth > 0 && static_cast<std::int64_t>(f.num) * width >=
+                                                 std::int64_t{maxWidth} * f.denom;
     const bool coversHeight = maxHeight > 0 && static_cast<std::int64_t>(f.num) * height >=
                                                    std::int64_t{maxHeight} * f.denom;
     const bool covers = (maxWidth > 0 && maxHeight > 0) ? (coversWidth || coversHeight)
@@ -80,7 +80,8 @@ bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& h
   if (!h) return false;
   int w = 0, ht = 0, subsamp = 0, colorspace = 0;
   if (tjDecompressHeader3(h.get(), data, static_cast<unsigned long>(size), &w, &ht, &subsamp,
-                          &colorspace) != 0) {
+                          &colorspace) != 0 ||
+      w <= 0 || ht <= 0) {  // a buffer cut before the frame header reads as "tables only"
     return false;
   }
   width = w;
@@ -98,6 +99,7 @@ JpegResult DecodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap24& bmp,
   if (tjDecompressHeader3(h.get(), data, jpegSize, &width, &height, &subsamp, &colorspace) != 0) {
     return JpegResult::Failed;
   }
+  // TooLarge also rejects 0 × 0, which the header reader reports for a file without a frame.
   if (TooLarge(width, height)) return JpegResult::Failed;
   const tjscalingfactor f = ChooseScale(width, height, maxWidth, maxHeight);
   const int outWidth = TJSCALED(width, f);
@@ -267,8 +269,12 @@ int JpegBandDecoder::decodeRows(int maxRows) {
   return n;
 }
 
-int JpegBandDecoder::rowsDone() const { return state_ ? state_->rowsDone : 0; }
+int JpegBandDecoder::rowsDone() const {
+  return state_ ? state_->rowsDone : 0;
+}
 
-bool JpegBandDecoder::done() const { return !state_ || state_->finished; }
+bool JpegBandDecoder::done() const {
+  return !state_ || state_->finished;
+}
 
 }  // namespace tapestra

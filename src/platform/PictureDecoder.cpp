@@ -80,7 +80,9 @@ QSize FitInto(const QSize& picture, int maxWidth, int maxHeight) {
                std::max(1, static_cast<int>(std::lround(h * scale))));
 }
 
-bool Bounded(int maxWidth, int maxHeight) { return maxWidth > 0 || maxHeight > 0; }
+bool Bounded(int maxWidth, int maxHeight) {
+  return maxWidth > 0 || maxHeight > 0;
+}
 
 // Copies any QImage into 24-bit BGR rows; transparency is composited over white.
 bool FromQImage(const QImage& image, Bitmap24& bmp) {
@@ -93,8 +95,8 @@ bool FromQImage(const QImage& image, Bitmap24& bmp) {
     return true;
   }
   const bool alpha = image.hasAlphaChannel();
-  const QImage argb = image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied
-                                                  : QImage::Format_RGB32);
+  const QImage argb =
+      image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
   if (argb.isNull()) return false;
   for (int y = 0; y < argb.height(); ++y) {
     const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -264,7 +266,9 @@ bool ReadSize(const std::string& fileName, int& width, int& height) {
 
 }  // namespace
 
-void LoadPicture(const std::string& fileName, Bitmap24& bmp) { LoadSafely(fileName, 0, 0, bmp); }
+void LoadPicture(const std::string& fileName, Bitmap24& bmp) {
+  LoadSafely(fileName, 0, 0, bmp);
+}
 
 void LoadPictureScaled(const std::string& fileName, int maxWidth, int maxHeight, Bitmap24& bmp) {
   LoadSafely(fileName, std::max(maxWidth, 0), std::max(maxHeight, 0), bmp);
