@@ -59,14 +59,6 @@ class BlurCounts {
 
 constexpr int kChunk = 2048;  // bytes of a row handled at once; a multiple of 8
 
-// Eight bytes from p, of which only `valid` exist; the rest read as 0.
-TAPESTRA_SIMD_INLINE v8d LoadPartial(const std::uint8_t* p, int valid) {
-  if (valid >= 8) return Load8u8(p);
-  std::uint8_t tmp[8] = {};
-  std::memcpy(tmp, p, static_cast<std::size_t>(valid));
-  return Load8u8(tmp);
-}
-
 TAPESTRA_SIMD_INLINE void StorePartial(v8d v, std::uint8_t* p, int valid) {
   if (valid >= 8) {
     StoreAdjusted8(v, p);
@@ -76,6 +68,11 @@ TAPESTRA_SIMD_INLINE void StorePartial(v8d v, std::uint8_t* p, int valid) {
   StoreAdjusted8(v, tmp);
   std::memcpy(p, tmp, static_cast<std::size_t>(valid));
 }
+
+// Lanes per step: four independent vectors, so that the chains of dependent additions
+// (add, round to float, widen) overlap instead of waiting on each other.
+constexpr int kGroup = 4;
+constexpr int kStep = 8 * kGroup;
 
 // One row of the horizontal pass. In the interleaved B, G, R bytes a neighbour at pixel
 // distance t is 3t bytes away, so every byte is a lane of its own and all lanes share the
@@ -88,49 +85,82 @@ void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int width, int
   const int halo = 3 * range;
   for (int j0 = 0; j0 < n; j0 += kChunk) {
     const int j1 = std::min(n, j0 + kChunk);
-    const int span = j1 - j0 + 2 * halo + 8;
+    const int span = j1 - j0 + 2 * halo + kStep;
     for (int q = 0; q < span; ++q) {
       const int src = j0 - halo + q;
       padded[q] = src >= 0 && src < n ? in[src] : 0.0;
     }
-    for (int k = j0; k < j1; k += 8) {
-      const double* p = padded + (k - j0);  // p[halo] is byte k
-      v8d acc = Splat(0);
+    for (int k = j0; k < j1; k += kStep) {
+      const double* p = padded + (k - j0) + halo;  // p[0] is byte k
+      v8d acc[kGroup];
+      for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
       for (int t = -range; t <= range; ++t) {
-        acc = RoundToFloat(acc + Load8(p + halo + 3 * t) * g[t < 0 ? -t : t]);
+        const double w = g[t < 0 ? -t : t];
+        for (int u = 0; u < kGroup; ++u) {
+          acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u + 3 * t) * w);
+        }
       }
-      v8d count;
-      if (counts.Interior(k / 3) && counts.Interior((k + 7) / 3)) {
-        count = Splat(counts.interior());
-      } else {
-        for (int l = 0; l < 8; ++l) count[l] = k + l < n ? counts.At((k + l) / 3) : 1.0;
+      for (int u = 0; u < kGroup; ++u) {
+        const int k8 = k + 8 * u;
+        if (k8 >= j1) break;
+        v8d count;
+        if (counts.Interior(k8 / 3) && counts.Interior((k8 + 7) / 3)) {
+          count = Splat(counts.interior());
+        } else {
+          for (int l = 0; l < 8; ++l) count[l] = k8 + l < n ? counts.At((k8 + l) / 3) : 1.0;
+        }
+        StorePartial(acc[u] / count, out + k8, j1 - k8);
       }
-      StorePartial(acc / count, out + k, j1 - k);
     }
   }
 }
 
+// The vertical pass works on column chunks of this many bytes, narrower for large zones so
+// that the 2 × range + 1 converted rows of a chunk stay in the L2 cache.
+int VerticalChunk(int range) {
+  const int rows = 2 * range + 1;
+  return std::clamp((65536 / rows) / kStep * kStep, kStep, kChunk);
+}
+
 // Rows [rowBegin, rowEnd) of the vertical pass from tmp into bmp; all bytes of a row share
-// the weights, so the interleaved channels are lanes again. Column chunks outermost keep the
-// 2 × range + 1 rows of a chunk in cache.
+// the weights, so the interleaved channels are lanes again. For each column chunk the rows
+// in reach are kept converted to double in a ring of 2 × range + 1 rows (`ring`, chunk
+// doubles each), so each byte is converted once.
 TAPESTRA_IMAGING_CLONES
 void BlurRowsVertical(const Bitmap24& tmp, Bitmap24& bmp, int rowBegin, int rowEnd, int range,
-                      const double* g, const BlurCounts& counts) {
+                      const double* g, const BlurCounts& counts, double* ring) {
   const int n = 3 * bmp.width();
   const int h = bmp.height();
-  for (int j0 = 0; j0 < n; j0 += kChunk) {
-    const int j1 = std::min(n, j0 + kChunk);
+  const int rows = 2 * range + 1;
+  const int chunk = VerticalChunk(range);
+  // Rows one cache line longer than the chunk: 16 KiB apart they would share L1 sets.
+  const int rowLen = chunk + 8;
+  auto slot = [&](int iy) { return ring + static_cast<std::size_t>(iy % rows) * rowLen; };
+  for (int j0 = 0; j0 < n; j0 += chunk) {
+    const int j1 = std::min(n, j0 + chunk);
+    const int len = j1 - j0;
+    int loaded = std::max(0, rowBegin - range);  // rows below this one are in the ring
     for (int y = rowBegin; y < rowEnd; ++y) {
       const int first = std::max(0, y - range), last = std::min(h - 1, y + range);
+      for (; loaded <= last; ++loaded) {
+        const std::uint8_t* p = tmp.row(loaded) + j0;
+        double* d = slot(loaded);
+        for (int i = 0; i < len; ++i) d[i] = p[i];
+        for (int i = len; i < chunk; ++i) d[i] = 0;
+      }
       const v8d count = Splat(counts.At(y));
-      std::uint8_t* out = bmp.row(y);
-      for (int k = j0; k < j1; k += 8) {
-        v8d acc = Splat(0);
+      std::uint8_t* out = bmp.row(y) + j0;
+      for (int k = 0; k < len; k += kStep) {
+        v8d acc[kGroup];
+        for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
         for (int iy = first; iy <= last; ++iy) {
-          acc = RoundToFloat(acc + LoadPartial(tmp.row(iy) + k, j1 - k) *
-                                       g[iy < y ? y - iy : iy - y]);
+          const double* p = slot(iy) + k;
+          const double w = g[iy < y ? y - iy : iy - y];
+          for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u) * w);
         }
-        StorePartial(acc / count, out + k, j1 - k);
+        for (int u = 0; u < kGroup && k + 8 * u < len; ++u) {
+          StorePartial(acc[u] / count, out + k + 8 * u, len - k - 8 * u);
+        }
       }
     }
   }
@@ -154,8 +184,10 @@ bool GaussianBlur(Bitmap24& bmp, int zone) {
     if (!tmp.resize(w, h)) return false;
     const int bands = BandCount(h, 8);
     const std::size_t padLen =
-        static_cast<std::size_t>(std::min(3 * w, kChunk)) + 6 * static_cast<std::size_t>(range) + 8;
+        static_cast<std::size_t>(std::min(3 * w, kChunk)) + 6 * static_cast<std::size_t>(range) + kStep;
     std::vector<double> padded(static_cast<std::size_t>(bands) * padLen);
+    const std::size_t ringLen = static_cast<std::size_t>(2 * range + 1) * (VerticalChunk(range) + 8);
+    std::vector<double> rings(static_cast<std::size_t>(bands) * ringLen);
     // Everything is allocated; from here on nothing can fail half-way.
     ParallelBands(h, 8, [&](int band, int begin, int end) {
       double* pad = padded.data() + static_cast<std::size_t>(band) * padLen;
@@ -163,8 +195,9 @@ bool GaussianBlur(Bitmap24& bmp, int zone) {
         BlurRowHorizontal(bmp.row(y), tmp.row(y), w, range, g.data(), countsX, pad);
       }
     });
-    ParallelBands(h, 8, [&](int, int begin, int end) {
-      BlurRowsVertical(tmp, bmp, begin, end, range, g.data(), countsY);
+    ParallelBands(h, 8, [&](int band, int begin, int end) {
+      BlurRowsVertical(tmp, bmp, begin, end, range, g.data(), countsY,
+                       rings.data() + static_cast<std::size_t>(band) * ringLen);
     });
   } catch (const std::bad_alloc&) {
     return false;

@@ -32,6 +32,7 @@ typedef double v8d __attribute__((vector_size(64)));
 typedef float v8f __attribute__((vector_size(32)));
 typedef std::int32_t v8i __attribute__((vector_size(32)));
 typedef std::uint8_t v8u8 __attribute__((vector_size(8)));
+typedef std::uint64_t v8u64 __attribute__((vector_size(64)));
 
 #define TAPESTRA_SIMD_INLINE inline __attribute__((always_inline))
 
@@ -43,21 +44,16 @@ TAPESTRA_SIMD_INLINE v8d Load8(const double* p) {
   return v;
 }
 
-TAPESTRA_SIMD_INLINE v8d Load8f(const float* p) {
-  v8f v;
-  std::memcpy(&v, p, sizeof v);
-  return __builtin_convertvector(v, v8d);
-}
-
-TAPESTRA_SIMD_INLINE v8d Load8u8(const std::uint8_t* p) {
-  v8u8 v;
-  std::memcpy(&v, p, sizeof v);
-  return __builtin_convertvector(v, v8d);
-}
-
-// The value stored as single precision and read back: the accumulators of the blur.
+// The value rounded to single precision (nearest, ties to even) and widened again: the
+// accumulators of the blur. Done in the double domain because GCC widens float vectors
+// piecewise: adding and removing M = 1.5 · 2^(e + 29), e the exponent of x, rounds x at the
+// last bit of a float with the same exponent. Exact for 0 and for normal floats, which is
+// the whole range the blur produces (non-negative, no subnormals).
 TAPESTRA_SIMD_INLINE v8d RoundToFloat(v8d x) {
-  return __builtin_convertvector(__builtin_convertvector(x, v8f), v8d);
+  const v8u64 bits = (v8u64)x;  // a bit cast between vectors of equal size
+  const v8u64 m = ((bits & 0x7FF0000000000000ull) + (29ull << 52)) | (1ull << 51);
+  const v8d magic = (v8d)m;
+  return (x + magic) - magic;
 }
 
 // AdjustByte on eight lanes: clamp to 0 … 255, then round half to even. Adding and

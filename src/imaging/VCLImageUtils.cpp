@@ -1,6 +1,7 @@
 #include "imaging/VCLImageUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -143,6 +144,16 @@ void BuildAxis(ResizeAxis& axis, int src, int dst, TResizeMode mode, bool isRow)
 }
 
 constexpr int kBlock = 512;  // output columns per block: the scratch of a band stays in L2
+// Distance between the planes of the scratch, in doubles: one cache line more than a block,
+// since planes exactly 4 KiB apart all fall into the same L1 set and evict each other.
+constexpr int kPlane = kBlock + 8;
+
+// Byte to double by table: cheaper than a conversion per tap value in the gathers.
+constexpr auto kByteValue = [] {
+  std::array<double, 256> t{};
+  for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = i;
+  return t;
+}();  // output columns per block: the scratch of a band stays in L2
 
 // ---- Nearest: a copy through the index tables.
 void NearestRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
@@ -216,8 +227,8 @@ void BilinearCombine(const double* top, const double* bottom, double wTop, doubl
                      int n, std::uint8_t* planes) {
   const v8d a = Splat(wTop), b = Splat(wBottom);
   for (int ch = 0; ch < 3; ++ch) {
-    const double* t = top + static_cast<std::size_t>(ch) * kBlock;
-    const double* u = bottom + static_cast<std::size_t>(ch) * kBlock;
+    const double* t = top + static_cast<std::size_t>(ch) * kPlane;
+    const double* u = bottom + static_cast<std::size_t>(ch) * kPlane;
     std::uint8_t* out = planes + static_cast<std::size_t>(ch) * kBlock;
     for (int k = 0; k < n; k += 8) StoreAdjusted8(Load8(t + k) * a + Load8(u + k) * b, out + k);
   }
@@ -226,7 +237,7 @@ void BilinearCombine(const double* top, const double* bottom, double wTop, doubl
 void BilinearRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                   const ResizePlan& plan) {
   const int dw = plan.dstWidth, dh = plan.dstHeight;
-  RowSlots slots(3, 3 * static_cast<std::size_t>(kBlock));
+  RowSlots slots(3, 3 * static_cast<std::size_t>(kPlane));
   std::vector<double> data(3 * slots.elems(), 0.0);
   std::vector<std::uint8_t> planes(3 * kBlock);
   const int* x0 = plan.cols.index.data();
@@ -251,7 +262,7 @@ void BilinearRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
             const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0[bx + k]);
             const std::uint8_t* q = in + 3 * static_cast<std::size_t>(x1[bx + k]);
             for (int ch = 0; ch < 3; ++ch) {
-              d[ch * kBlock + k] = p[ch] * w0[bx + k] + q[ch] * w1[bx + k];
+              d[ch * kPlane + k] = p[ch] * w0[bx + k] + q[ch] * w1[bx + k];
             }
           }
         }
@@ -269,21 +280,21 @@ void BilinearRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
 // weights and the gathered tap values are shared between pixels. Vectorised across output
 // columns, which keeps every pixel's own order of additions.
 template <int T>
-TAPESTRA_IMAGING_CLONES void KernelCombine(const float* const* taps, const double* kx,
+TAPESTRA_IMAGING_CLONES void KernelCombine(const double* const* taps, const double* kx,
                                            const double* ky, int n, std::uint8_t* planes) {
-  // taps[i] holds, for source row i of the pixel's taps, T × 3 planes of kBlock values.
+  // taps[i] holds, for the pixel's source row i, T × 3 planes (tap, channel) of kPlane values.
   for (int k = 0; k < n; k += 8) {
     v8d wx[T];
-    for (int j = 0; j < T; ++j) wx[j] = Load8(kx + static_cast<std::size_t>(j) * kBlock + k);
+    for (int j = 0; j < T; ++j) wx[j] = Load8(kx + static_cast<std::size_t>(j) * kPlane + k);
     v8d s0 = Splat(0), s1 = Splat(0), s2 = Splat(0);
     for (int i = 0; i < T; ++i) {
-      const float* g = taps[i];
+      const double* g = taps[i];
       for (int j = 0; j < T; ++j) {
         const v8d w = wx[j] * ky[i];
-        const float* p = g + static_cast<std::size_t>(3 * j) * kBlock + k;
-        s0 += Load8f(p) * w;
-        s1 += Load8f(p + kBlock) * w;
-        s2 += Load8f(p + 2 * kBlock) * w;
+        const double* p = g + static_cast<std::size_t>(3 * j) * kPlane + k;
+        s0 += Load8(p) * w;
+        s1 += Load8(p + kPlane) * w;
+        s2 += Load8(p + 2 * kPlane) * w;
       }
     }
     StoreAdjusted8(s0, planes + k);
@@ -292,49 +303,60 @@ TAPESTRA_IMAGING_CLONES void KernelCombine(const float* const* taps, const doubl
   }
 }
 
+// The tap values of one source row for output columns [0, n) of a block, as doubles in
+// T × 3 planes (tap, channel). xs[j * stride + k] is the source column of tap j of column k.
+template <int T>
+void GatherTaps(const std::uint8_t* in, const int* xs, int stride, int n, double* out) {
+  for (int k = 0; k < n; ++k) {
+    const int x0 = xs[k];
+    if (xs[static_cast<std::size_t>(T - 1) * stride + k] == x0 + T - 1) {
+      // Away from the edges the taps are T neighbouring pixels: 3T bytes in a row.
+      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0);
+      for (int q = 0; q < 3 * T; ++q) out[static_cast<std::size_t>(q) * kPlane + k] = kByteValue[p[q]];
+      continue;
+    }
+    for (int j = 0; j < T; ++j) {
+      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(j) * stride + k]);
+      for (int ch = 0; ch < 3; ++ch) {
+        out[static_cast<std::size_t>(3 * j + ch) * kPlane + k] = kByteValue[p[ch]];
+      }
+    }
+  }
+}
+
 template <int T>
 void KernelRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                 const ResizePlan& plan) {
   const int dw = plan.dstWidth, dh = plan.dstHeight;
-  RowSlots slots(T + 1, static_cast<std::size_t>(T) * 3 * kBlock);
+  RowSlots slots(T + 1, static_cast<std::size_t>(T) * 3 * kPlane);
   // Zero-initialised so that the lanes past the end of a short block hold finite values.
-  std::vector<float> data((T + 1) * slots.elems(), 0.0f);
-  std::vector<double> kx(static_cast<std::size_t>(T) * kBlock, 0.0);
+  std::vector<double> data((T + 1) * slots.elems(), 0.0);
+  std::vector<double> kx(static_cast<std::size_t>(T) * kPlane, 0.0);
   std::vector<std::uint8_t> planes(3 * kBlock);
   for (int bx = 0; bx < dw; bx += kBlock) {
     const int n = std::min(kBlock, dw - bx);
     slots.Reset();
     for (int j = 0; j < T; ++j) {
       std::copy_n(plan.cols.weight.data() + static_cast<std::size_t>(j) * dw + bx, n,
-                  kx.data() + static_cast<std::size_t>(j) * kBlock);
-      std::fill(kx.data() + static_cast<std::size_t>(j) * kBlock + n,
-                kx.data() + static_cast<std::size_t>(j + 1) * kBlock, 0.0);
+                  kx.data() + static_cast<std::size_t>(j) * kPlane);
+      std::fill(kx.data() + static_cast<std::size_t>(j) * kPlane + n,
+                kx.data() + static_cast<std::size_t>(j + 1) * kPlane, 0.0);
     }
     for (int iy = rowBegin; iy < rowEnd; ++iy) {
       int need[T];
       double ky[T];
-      const float* taps[T];
+      const double* taps[T];
       for (int i = 0; i < T; ++i) {
         need[i] = plan.rows.index[static_cast<std::size_t>(i) * dh + iy];
         ky[i] = plan.rows.weight[static_cast<std::size_t>(i) * dh + iy];
       }
       for (int i = 0; i < T; ++i) {
         int s = slots.Find(need[i]);
-        float* d = nullptr;
+        double* d = nullptr;
         if (s < 0) {
           s = slots.Claim(need[i], need, T);
           d = data.data() + static_cast<std::size_t>(s) * slots.elems();
-          const std::uint8_t* in = src.row(need[i]);
-          for (int j = 0; j < T; ++j) {
-            const int* xs = plan.cols.index.data() + static_cast<std::size_t>(j) * dw + bx;
-            float* b = d + static_cast<std::size_t>(3 * j) * kBlock;
-            for (int k = 0; k < n; ++k) {
-              const std::uint8_t* p = in + 3 * static_cast<std::size_t>(xs[k]);
-              b[k] = p[0];
-              b[kBlock + k] = p[1];
-              b[2 * kBlock + k] = p[2];
-            }
-          }
+          GatherTaps<T>(src.row(need[i]), plan.cols.index.data() + bx, dw, n, d);
         }
         taps[i] = data.data() + static_cast<std::size_t>(s) * slots.elems();
       }
