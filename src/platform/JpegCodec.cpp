@@ -100,7 +100,9 @@ JpegResult DecodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap24& bmp,
     return JpegResult::Failed;
   }
   // TooLarge also rejects 0 × 0, which the header reader reports for a file without a frame.
-  if (TooLarge(width, height)) return JpegResult::Failed;
+  if (TooLarge(width, height) || !PlausiblePixelCount(width, height, size)) {
+    return JpegResult::Failed;
+  }
   const tjscalingfactor f = ChooseScale(width, height, maxWidth, maxHeight);
   const int outWidth = TJSCALED(width, f);
   const int outHeight = TJSCALED(height, f);
@@ -213,10 +215,9 @@ bool JpegBandDecoder::open(const unsigned char* data, std::size_t size) {
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
   if (!ReadHeader(&s->cinfo, &s->err, data, size)) return false;
-  if (TooLarge(static_cast<int>(std::min<JDIMENSION>(s->cinfo.image_width, INT32_MAX)),
-               static_cast<int>(std::min<JDIMENSION>(s->cinfo.image_height, INT32_MAX)))) {
-    return false;
-  }
+  const auto w = static_cast<int>(std::min<JDIMENSION>(s->cinfo.image_width, INT32_MAX));
+  const auto h = static_cast<int>(std::min<JDIMENSION>(s->cinfo.image_height, INT32_MAX));
+  if (TooLarge(w, h) || !PlausiblePixelCount(w, h, size)) return false;
   s->headerRead = true;
   state_ = std::move(s);
   return true;

@@ -113,18 +113,27 @@ bool FromQImage(const QImage& image, Bitmap24& bmp) {
   return true;
 }
 
-bool ReadWithQt(QImageReader& reader, int maxWidth, int maxHeight, Bitmap24& bmp) {
-  reader.setAllocationLimit(kQtAllocationLimitMb);
+bool Acceptable(const QSize& s, std::uint64_t fileBytes) {
+  return !s.isEmpty() && !TooLarge(s) && PlausiblePixelCount(s.width(), s.height(), fileBytes);
+}
+
+bool ReadWithQt(QImageReader& reader, std::uint64_t fileBytes, int maxWidth, int maxHeight,
+                Bitmap24& bmp) {
+  // Some readers allocate more than size() tells (GIF: the logical screen, not the first
+  // frame), so Qt's own limit follows the file's size too.
+  const std::uint64_t plausibleMb = MaxPlausiblePixels(fileBytes) * 4 >> 20;
+  reader.setAllocationLimit(static_cast<int>(
+      std::min<std::uint64_t>(plausibleMb + 1, static_cast<std::uint64_t>(kQtAllocationLimitMb))));
   const QSize size = reader.size();
   if (size.isValid()) {
-    if (size.isEmpty() || TooLarge(size)) return false;
+    if (!Acceptable(size, fileBytes)) return false;
     if (Bounded(maxWidth, maxHeight)) {
       const QSize fitted = FitInto(size, maxWidth, maxHeight);
       if (fitted != size) reader.setScaledSize(fitted);
     }
   }
   QImage image;
-  if (!reader.read(&image)) return false;
+  if (!reader.read(&image) || !Acceptable(image.size(), fileBytes)) return false;
   if (!size.isValid() && Bounded(maxWidth, maxHeight)) {
     const QSize fitted = FitInto(image.size(), maxWidth, maxHeight);
     if (fitted != image.size()) {
@@ -142,15 +151,15 @@ bool ReadMemoryWithQt(const FileBytes& file, const char* format, int maxWidth, i
   if (!buffer.open(QIODevice::ReadOnly)) return false;
   QImageReader reader(&buffer, format);
   reader.setAutoDetectImageFormat(false);
-  return ReadWithQt(reader, maxWidth, maxHeight, bmp);
+  return ReadWithQt(reader, file.fileSize, maxWidth, maxHeight, bmp);
 }
 
-bool ReadFileWithQt(const std::string& fileName, const QByteArray& format, int maxWidth,
-                    int maxHeight, Bitmap24& bmp) {
+bool ReadFileWithQt(const std::string& fileName, std::uint64_t fileBytes, const QByteArray& format,
+                    int maxWidth, int maxHeight, Bitmap24& bmp) {
   if (format.isEmpty()) return false;
   QImageReader reader(QString::fromStdString(fileName), format);
   reader.setAutoDetectImageFormat(false);
-  return ReadWithQt(reader, maxWidth, maxHeight, bmp);
+  return ReadWithQt(reader, fileBytes, maxWidth, maxHeight, bmp);
 }
 
 // Shrinks a decoded picture into the box (for formats we decode ourselves at full size).
@@ -179,8 +188,9 @@ bool Load(const std::string& fileName, int maxWidth, int maxHeight, Bitmap24& bm
   if (!file.complete()) {
     // Too large to hold in memory: let Qt stream it from the file.
     const char* format = QtFormat(kind);
-    return ReadFileWithQt(fileName, format ? QByteArray(format) : ExtensionFormat(fileName),
-                          maxWidth, maxHeight, bmp);
+    return ReadFileWithQt(fileName, file.fileSize,
+                          format ? QByteArray(format) : ExtensionFormat(fileName), maxWidth,
+                          maxHeight, bmp);
   }
   switch (kind) {
     case Kind::Bmp:
@@ -208,7 +218,8 @@ bool Load(const std::string& fileName, int maxWidth, int maxHeight, Bitmap24& bm
     case Kind::Other:
       break;
   }
-  return ReadFileWithQt(fileName, ExtensionFormat(fileName), maxWidth, maxHeight, bmp);
+  return ReadFileWithQt(fileName, file.fileSize, ExtensionFormat(fileName), maxWidth, maxHeight,
+                        bmp);
 }
 
 void LoadSafely(const std::string& fileName, int maxWidth, int maxHeight, Bitmap24& bmp) {
@@ -221,9 +232,9 @@ void LoadSafely(const std::string& fileName, int maxWidth, int maxHeight, Bitmap
   if (!ok) bmp.clear();
 }
 
-bool QtSize(QImageReader& reader, int& width, int& height) {
+bool QtSize(QImageReader& reader, std::uint64_t fileBytes, int& width, int& height) {
   const QSize s = reader.size();
-  if (!s.isValid() || s.isEmpty() || TooLarge(s)) return false;
+  if (!s.isValid() || !Acceptable(s, fileBytes)) return false;
   width = s.width();
   height = s.height();
   return true;
@@ -243,6 +254,15 @@ bool ReadSize(const std::string& fileName, int& width, int& height) {
     }
     if (r == BmpResult::Damaged) return false;
   }
+  if (kind == Kind::Gif && head.size >= 10) {
+    // The logical screen: what the reader allocates, whatever the first frame's size.
+    const int w = head.data[6] | head.data[7] << 8;
+    const int h = head.data[8] | head.data[9] << 8;
+    if (!Acceptable(QSize(w, h), head.fileSize)) return false;
+    width = w;
+    height = h;
+    return true;
+  }
   if (kind == Kind::Jpeg) {
     int w = 0, h = 0;
     bool ok = ReadJpegSize(head.data.get(), head.size, w, h);
@@ -252,7 +272,7 @@ bool ReadSize(const std::string& fileName, int& width, int& height) {
       ok = ReadFileBytes(fileName, kMaxInMemoryBytes, whole) &&
            ReadJpegSize(whole.data.get(), whole.size, w, h);
     }
-    if (!ok || w <= 0 || h <= 0 || TooLarge(QSize(w, h))) return false;
+    if (!ok || !Acceptable(QSize(w, h), head.fileSize)) return false;
     width = w;
     height = h;
     return true;
@@ -261,7 +281,7 @@ bool ReadSize(const std::string& fileName, int& width, int& height) {
   QImageReader reader(QString::fromStdString(fileName),
                       format ? QByteArray(format) : ExtensionFormat(fileName));
   reader.setAutoDetectImageFormat(false);
-  return QtSize(reader, width, height);
+  return QtSize(reader, head.fileSize, width, height);
 }
 
 }  // namespace

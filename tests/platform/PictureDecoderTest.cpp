@@ -62,6 +62,15 @@ const Bytes kGif = {'G',  'I', 'F',  '8',  '9', 'a',  2, 0, 1, 0, 0x80, 0, 0,  /
                     0x2C, 0,   0,    0,    0,   2,    0, 1, 0, 0,              // image descriptor
                     2,    2,   0x44, 0x0A, 0,   0x3B};
 
+// The same GIF with a logical screen of 16 000 × 16 000: within the pixel bound, but no
+// 36-byte file can describe that many pixels.
+Bytes GifClaimingHugeScreen() {
+  Bytes g = kGif;
+  g[6] = g[8] = 0x80;
+  g[7] = g[9] = 0x3E;
+  return g;
+}
+
 Bytes BmpHeaderOnly(std::uint32_t width, std::uint32_t height, std::uint32_t offBits,
                     std::size_t total) {
   Bytes b(total, 0x55);
@@ -228,6 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                    ExpectPixel(b, 0, 0, 0, 0, 255);
                    ExpectPixel(b, 1, 0, 255, 0, 0);
                  }},
+        FileCase{"gifScreenClaimsHugeSize", "huge.gif", WriteLazy(GifClaimingHugeScreen), 0, 0, {}},
         FileCase{"bmpClaims100000SquaredOver1k",
                  "huge.bmp",
                  Write(BmpHeaderOnly(100000, 100000, 54, 1024)),
@@ -395,6 +405,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"hugeBmp", "a.bmp",
                                [] { return BmpHeaderOnly(100000, 100000, 54, 1024); }, false, 0, 0},
                       SizeCase{"hugePng", "a.png", PngClaimingHugeSize, false, 0, 0},
+                      SizeCase{"hugeGif", "a.gif", GifClaimingHugeScreen, false, 0, 0},
                       SizeCase{"text", "a.jpg",
                                [] {
                                  return Bytes{'n', 'o'};
