@@ -1,15 +1,20 @@
 #include "app/ComposerPipeline.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "imaging/Parallel.h"
 #include "platform/PictureDecoder.h"
 
 namespace tapestra {
@@ -19,7 +24,55 @@ namespace {
 constexpr int kBlurZone = 3;
 constexpr int kBlurRange = 3 * kBlurZone;  // the blur reads this many pixels to either side
 constexpr int kMarginContrast = -10;
-constexpr int kRowsPerStep = 16;  // output rows resampled per call: keeps the row caches warm
+constexpr int kRowsPerStep = 16;  // output rows per band: keeps the resampler's row cache warm
+constexpr int kLanePad = 64;      // spare bytes after each scratch row for whole-vector reads
+
+// Eight-lane vectors (GCC/Clang vector extensions): each operation is the lane-wise IEEE
+// operation of the scalar code, so the bytes are those of the scalar arithmetic; the clones
+// pick AVX2 or AVX-512 at run time. No fused multiply-add (-ffp-contract=off).
+#if !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+#if defined(__x86_64__) && defined(__linux__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define TAPESTRA_COMPOSER_CLONES __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
+#else
+#define TAPESTRA_COMPOSER_CLONES
+#endif
+#define TAPESTRA_COMPOSER_INLINE inline __attribute__((always_inline))
+
+typedef double Lanes __attribute__((vector_size(64)));
+typedef float LanesF __attribute__((vector_size(32)));
+typedef std::int32_t LanesI __attribute__((vector_size(32)));
+typedef std::uint8_t LanesU8 __attribute__((vector_size(8)));
+
+TAPESTRA_COMPOSER_INLINE Lanes Splat(double x) {
+  return Lanes{x, x, x, x, x, x, x, x};
+}
+TAPESTRA_COMPOSER_INLINE Lanes Load8(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+TAPESTRA_COMPOSER_INLINE Lanes Load8u8(const std::uint8_t* p) {
+  LanesU8 v;
+  std::memcpy(&v, p, sizeof v);
+  return __builtin_convertvector(v, Lanes);
+}
+// Stored as single precision and read back: the blur's running sums.
+TAPESTRA_COMPOSER_INLINE Lanes RoundToFloat(Lanes x) {
+  return __builtin_convertvector(__builtin_convertvector(x, LanesF), Lanes);
+}
+// AdjustByte on eight lanes: clamp to 0 … 255, round half to even (adding and subtracting
+// 2^52 rounds in the nearest-even mode exactly like nearbyint below 2^52).
+TAPESTRA_COMPOSER_INLINE void StoreAdjusted8(Lanes x, std::uint8_t* out) {
+  const Lanes zero = Splat(0), top = Splat(255), magic = Splat(0x1p52);
+  x = x < zero ? zero : x;
+  x = x > top ? top : x;
+  x = (x + magic) - magic;
+  const LanesU8 b = __builtin_convertvector(__builtin_convertvector(x, LanesI), LanesU8);
+  std::memcpy(out, &b, sizeof b);
+}
 
 struct Rect {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -40,16 +93,6 @@ void SliceAxis(const ResizeAxis& from, int begin, int n, ResizeAxis& to) {
   }
 }
 
-// Copies all entries of `from` into `to` starting at entry `at`.
-void PlaceAxis(const ResizeAxis& from, int at, ResizeAxis& to) {
-  for (int t = 0; t < from.taps; ++t) {
-    const std::size_t src = static_cast<std::size_t>(t) * from.size;
-    const std::size_t dst = static_cast<std::size_t>(t) * to.size + at;
-    std::copy_n(from.index.begin() + src, from.size, to.index.begin() + dst);
-    std::copy_n(from.weight.begin() + src, from.size, to.weight.begin() + dst);
-  }
-}
-
 // One past the last source row that output rows [begin, end) of the axis read.
 int SourceRowsFor(const ResizeAxis& rows, int begin, int end) {
   int last = 0;
@@ -60,49 +103,152 @@ int SourceRowsFor(const ResizeAxis& rows, int begin, int end) {
   return last + 1;
 }
 
-// A piece of the blurred background: its resampled pixels over `area`, blurred on their own.
-// The blur of a piece equals the blur of the whole background on `visible` because every
-// visible pixel keeps all its neighbours within reach inside the piece, or the piece reaches
-// the screen edge there just as the whole background does.
-struct Piece {
-  Rect area;
-  Rect visible;
-  ResizePlan plan;  // the background's plan restricted to `area`
-  Bitmap24 pixels;
-  int rowsDone = 0;
-  std::vector<int> needed;  // per row of the piece: source rows its resampling reads
+// A resize computed band by band into a small bitmap: `whole` describes all output rows,
+// `band` is the same plan cut down to the rows of the current band.
+class BandResizer {
+ public:
+  bool Init(const ResizePlan& whole) {
+    whole_ = &whole;
+    band_ = whole;
+    band_.rows = {};
+    return true;
+  }
+  int rows() const { return whole_->dstHeight; }
+  int SourceRowsNeeded(int begin, int end) const { return SourceRowsFor(whole_->rows, begin, end); }
+  // Output rows [begin, end) into pixels(), whose rows 0 … end − begin − 1 they become.
+  bool Run(const Bitmap24& src, int begin, int end) {
+    SliceAxis(whole_->rows, begin, end - begin, band_.rows);
+    band_.dstHeight = end - begin;
+    if (!pixels_.resize(band_.dstWidth, band_.dstHeight)) return false;
+    return BmpResizeRows(src, pixels_, 0, band_.dstHeight, band_);
+  }
+  const Bitmap24& pixels() const { return pixels_; }
+
+ private:
+  const ResizePlan* whole_ = nullptr;
+  ResizePlan band_;
+  Bitmap24 pixels_;
 };
 
-// The whole composition: the fitted picture resampled straight into the output, the visible
-// parts of the background resampled, blurred and contrast-reduced piece by piece. Work is
-// driven by how many source rows exist, so it can follow a decoder.
+// The Gaussian weights and the weight sums of the borders, formed exactly as GaussianBlur
+// forms them: each addition in double precision, stored as single precision.
+struct BlurWeights {
+  BlurWeights() {
+    for (int i = 0; i <= kBlurRange; ++i) {
+      gauss[i] = static_cast<float>(
+          std::exp(static_cast<double>(-i * i) / static_cast<double>(2 * kBlurZone * kBlurZone)));
+      g[i] = gauss[i];
+    }
+  }
+  // The sum of the weights of the taps that exist around position x of n.
+  double Count(int x, int n) const {
+    float count = 0;
+    for (int i = std::max(0, x - kBlurRange); i <= std::min(n - 1, x + kBlurRange); ++i) {
+      count = static_cast<float>(static_cast<double>(count) +
+                                 static_cast<double>(gauss[std::abs(i - x)]));
+    }
+    return count;
+  }
+  float gauss[kBlurRange + 1];
+  double g[kBlurRange + 1];
+};
+
+// Four vectors of eight lanes at a time, so that the dependent chains (add, round to float)
+// of independent lanes overlap.
+constexpr int kGroup = 4;
+constexpr int kStep = 8 * kGroup;
+
+// The horizontal pass over one row of n interleaved bytes. A neighbour at pixel distance t is
+// 3t bytes away, so every byte is a lane; missing neighbours are zeros in `padded` (adding
+// 0 × g leaves a non-negative float sum unchanged, exactly as skipping the tap does).
+TAPESTRA_COMPOSER_CLONES
+void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int n, const double* g,
+                       const double* countLanes, double* padded) {
+  constexpr int halo = 3 * kBlurRange;
+  const int span = n + 2 * halo + kStep;
+  for (int q = 0; q < span; ++q) {
+    const int i = q - halo;
+    padded[q] = i >= 0 && i < n ? in[i] : 0.0;
+  }
+  for (int k = 0; k < n; k += kStep) {
+    const double* p = padded + halo + k;
+    Lanes acc[kGroup];
+    for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
+    for (int t = -kBlurRange; t <= kBlurRange; ++t) {
+      const double w = g[t < 0 ? -t : t];
+      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u + 3 * t) * w);
+    }
+    for (int u = 0; u < kGroup; ++u)
+      StoreAdjusted8(acc[u] / Load8(countLanes + k + 8 * u), out + k + 8 * u);
+  }
+}
+
+// The vertical pass for one row: rows[i] are the horizontally blurred rows first … last
+// around it, weights w[i]; n bytes, read and written in whole vectors (the rows have spare
+// bytes after them).
+TAPESTRA_COMPOSER_CLONES
+void BlurRowVertical(const std::uint8_t* const* rows, const double* w, int taps, int n,
+                     double count, std::uint8_t* out) {
+  const Lanes c = Splat(count);
+  for (int k = 0; k < n; k += kStep) {
+    Lanes acc[kGroup];
+    for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
+    for (int i = 0; i < taps; ++i) {
+      const std::uint8_t* p = rows[i] + k;
+      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8u8(p + 8 * u) * w[i]);
+    }
+    for (int u = 0; u < kGroup; ++u) StoreAdjusted8(acc[u] / c, out + k + 8 * u);
+  }
+}
+
+// A piece of the blurred background: the background resampled over `area`, blurred and
+// contrast-reduced on its own. That equals the whole background's blur on `visible`: every
+// visible pixel has all its neighbours within the blur's reach inside the piece, or the piece
+// ends where the screen ends, just as the whole background does.
+struct Piece {
+  Rect area, visible;
+  ResizePlan plan;  // the background's plan restricted to `area`
+  BandResizer resizer;
+  int width = 0, height = 0, lanes = 0;
+  std::size_t stride = 0;             // of `blurred`
+  std::vector<std::uint8_t> blurred;  // the horizontal pass, all rows of the piece
+  std::vector<double> countLanes, countRows, padded;
+  std::vector<std::uint8_t> line;  // one finished row before it goes to the output
+  int resized = 0, finished = 0;   // rows through the horizontal pass, rows written out
+};
+
+// The whole composition, in independent streams of bands: the fitted picture resampled
+// band by band into the output, and each piece of the background resampled, blurred and
+// contrast-reduced band by band. Any thread may advance any stream that no other thread is
+// advancing; a band is done as soon as the source rows it reads exist.
 class Composition {
  public:
   bool Build(int width, int height, int screenWidth, int screenHeight, TResizeMode mode);
-  // Resamples up to kRowsPerStep more rows of each part that source rows [0, available)
-  // allow. Returns whether any row was done; `waiting` tells whether rows remain.
-  bool Advance(const Bitmap24& src, int available, bool& waiting);
-  // Splits the fitted rows into independent bands (for a picture fully in memory).
-  void AdvanceFittedBand(const Bitmap24& src, int begin, int end);
-  void AdvancePieceBand(const Bitmap24& src, std::size_t piece, int begin, int end);
-  // Blur and contrast of the pieces and their visible pixels into the output.
-  bool Finish();
-
-  int fittedRows() const { return fit_.y1 - fit_.y0; }
-  std::size_t pieces() const { return pieces_.size(); }
-  int pieceRows(std::size_t i) const { return pieces_[i].area.y1 - pieces_[i].area.y0; }
-  bool failed() const { return failed_; }
+  // Advances every stream it can, for as long as it can. `available` source rows exist;
+  // `complete` says no more will come. Returns when no band is left that this thread could do
+  // now: all done, waiting for source rows, or taken by the other thread.
+  void Work(const Bitmap24& src, int available);
+  bool done() const;
+  bool failed() const { return failed_.load(); }
   Bitmap24 out;
 
  private:
   void AddPiece(Rect area, Rect visible, const ResizePlan& background);
+  bool StepFitted(const Bitmap24& src, int available);
+  bool StepPiece(Piece& p, const Bitmap24& src, int available);
+  void FinishPieceRows(Piece& p, int upTo);
 
   StretchBlurGeometry geo_;
-  Rect fit_;              // the fitted picture on the screen
-  ResizePlan composite_;  // screen-size plan whose rows fit_.y0 … fit_.y1 give the fitted picture
-  std::vector<int> fittedNeeded_;
-  int fittedDone_ = 0;  // rows of fit_ done, counted from fit_.y0
-  std::vector<Piece> pieces_;
+  Rect fit_;  // the fitted picture on the screen
+  ResizePlan fitted_;
+  BandResizer fittedResizer_;
+  int fittedDone_ = 0;
+  std::vector<std::unique_ptr<Piece>> pieces_;
+  // One lock per stream: [0] the fitted picture, [1 + i] piece i.
+  std::vector<std::unique_ptr<std::mutex>> locks_;
+  std::vector<std::unique_ptr<std::atomic<bool>>> finished_;
+  BlurWeights blur_;
+  std::uint8_t contrast_[3][256] = {};
   std::atomic<bool> failed_{false};
 };
 
@@ -110,28 +256,22 @@ bool Composition::Build(int width, int height, int screenWidth, int screenHeight
                         TResizeMode mode) {
   if (!PlanStretchBlur(width, height, screenWidth, screenHeight, geo_)) return false;
   const int SW = screenWidth, SH = screenHeight;
-  const int TW = geo_.fitWidth, TH = geo_.fitHeight;
   ResizePlan fitted, background;
-  if (!fitted.Build(width, height, TW, TH, mode) ||
+  if (!fitted.Build(width, height, geo_.fitWidth, geo_.fitHeight, mode) ||
       !background.Build(width, height, SW, SH, mode)) {
     return false;
   }
-  fit_ = {std::max(0, geo_.x), std::max(0, geo_.y), std::min(SW, geo_.x + TW),
-          std::min(SH, geo_.y + TH)};
+  fit_ = {std::max(0, geo_.x), std::max(0, geo_.y), std::min(SW, geo_.x + geo_.fitWidth),
+          std::min(SH, geo_.y + geo_.fitHeight)};
   if (fit_.empty()) return false;
   try {
-    // The output's own plan: the fitted picture's taps on the fitted rows and columns, the
-    // background's elsewhere (those pixels are overwritten by the pieces).
-    composite_ = background;
-    ResizeAxis cols, rows;
-    SliceAxis(fitted.cols, fit_.x0 - geo_.x, fit_.x1 - fit_.x0, cols);
-    SliceAxis(fitted.rows, fit_.y0 - geo_.y, fit_.y1 - fit_.y0, rows);
-    PlaceAxis(cols, fit_.x0, composite_.cols);
-    PlaceAxis(rows, fit_.y0, composite_.rows);
-    fittedNeeded_.resize(static_cast<std::size_t>(TH));
-    for (int r = fit_.y0; r < fit_.y1; ++r) {
-      fittedNeeded_[r - fit_.y0] = SourceRowsFor(composite_.rows, r, r + 1);
-    }
+    // Only the part of the fitted picture that lies on the screen.
+    fitted_ = fitted;
+    SliceAxis(fitted.cols, fit_.x0 - geo_.x, fit_.x1 - fit_.x0, fitted_.cols);
+    SliceAxis(fitted.rows, fit_.y0 - geo_.y, fit_.y1 - fit_.y0, fitted_.rows);
+    fitted_.dstWidth = fit_.x1 - fit_.x0;
+    fitted_.dstHeight = fit_.y1 - fit_.y0;
+    fittedResizer_.Init(fitted_);
 
     // The background shows left and right of the picture, or above and below it, or (for
     // rounding's sake) anywhere.
@@ -153,92 +293,227 @@ bool Composition::Build(int width, int height, int screenWidth, int screenHeight
     } else {
       AddPiece({0, 0, SW, SH}, {0, 0, SW, SH}, background);
     }
+    for (std::size_t i = 0; i <= pieces_.size(); ++i) {
+      locks_.push_back(std::make_unique<std::mutex>());
+      finished_.push_back(std::make_unique<std::atomic<bool>>(false));
+    }
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (const Piece& p : pieces_) {
-    if (p.pixels.empty()) return false;
+  // The contrast of the margins is a function of the byte alone: take it from Contrast itself.
+  Bitmap24 ramp;
+  if (!ramp.resize(256, 1)) return false;
+  for (int v = 0; v < 256; ++v) std::fill_n(ramp.row(0) + 3 * v, 3, static_cast<std::uint8_t>(v));
+  if (!Contrast(ramp, kMarginContrast)) return false;
+  for (int v = 0; v < 256; ++v) {
+    for (int ch = 0; ch < 3; ++ch) contrast_[ch][v] = ramp.row(0)[3 * v + ch];
   }
-  if (!out.resize(SW, SH)) return false;
-  return true;
+  return out.resize(SW, SH);
 }
 
 void Composition::AddPiece(Rect area, Rect visible, const ResizePlan& background) {
-  Piece p;
-  p.area = area;
-  p.visible = visible;
-  p.plan = background;
-  SliceAxis(background.cols, area.x0, area.x1 - area.x0, p.plan.cols);
-  SliceAxis(background.rows, area.y0, area.y1 - area.y0, p.plan.rows);
-  p.plan.dstWidth = area.x1 - area.x0;
-  p.plan.dstHeight = area.y1 - area.y0;
-  p.needed.resize(static_cast<std::size_t>(p.plan.dstHeight));
-  for (int r = 0; r < p.plan.dstHeight; ++r) p.needed[r] = SourceRowsFor(p.plan.rows, r, r + 1);
-  if (!p.pixels.resize(p.plan.dstWidth, p.plan.dstHeight)) p.pixels.clear();
+  auto p = std::make_unique<Piece>();
+  p->area = area;
+  p->visible = visible;
+  p->width = area.x1 - area.x0;
+  p->height = area.y1 - area.y0;
+  p->lanes = 3 * p->width;
+  p->plan = background;
+  SliceAxis(background.cols, area.x0, p->width, p->plan.cols);
+  SliceAxis(background.rows, area.y0, p->height, p->plan.rows);
+  p->plan.dstWidth = p->width;
+  p->plan.dstHeight = p->height;
+  p->resizer.Init(p->plan);
+  p->stride = static_cast<std::size_t>(p->lanes) + kLanePad;
+  p->blurred.assign(p->stride * p->height, 0);
+  p->countLanes.assign(static_cast<std::size_t>(p->lanes) + kLanePad, 1.0);
+  for (int x = 0; x < p->width; ++x) {
+    std::fill_n(p->countLanes.begin() + 3 * x, 3, blur_.Count(x, p->width));
+  }
+  p->countRows.resize(static_cast<std::size_t>(p->height));
+  for (int y = 0; y < p->height; ++y) p->countRows[y] = blur_.Count(y, p->height);
+  p->padded.assign(static_cast<std::size_t>(p->lanes) + 6 * kBlurRange + 2 * kStep, 0.0);
+  p->line.assign(static_cast<std::size_t>(p->lanes) + kLanePad, 0);
   pieces_.push_back(std::move(p));
 }
 
-bool Composition::Advance(const Bitmap24& src, int available, bool& waiting) {
-  waiting = false;
-  bool progress = false;
-  // The fitted rows and the pieces in turns, so that every part keeps up with the source.
-  const int total = fittedRows();
-  int end = fittedDone_;
-  while (end < total && end - fittedDone_ < kRowsPerStep && fittedNeeded_[end] <= available) ++end;
-  if (end > fittedDone_) {
-    AdvanceFittedBand(src, fittedDone_, end);
-    fittedDone_ = end;
-    progress = true;
+bool Composition::StepFitted(const Bitmap24& src, int available) {
+  const int rows = fittedResizer_.rows();
+  const int begin = fittedDone_, end = std::min(rows, begin + kRowsPerStep);
+  if (begin >= rows || fittedResizer_.SourceRowsNeeded(begin, end) > available) return false;
+  if (!fittedResizer_.Run(src, begin, end)) {
+    failed_ = true;
+    fittedDone_ = rows;
+    return true;
   }
-  waiting |= fittedDone_ < total;
-  for (std::size_t i = 0; i < pieces_.size(); ++i) {
-    Piece& p = pieces_[i];
-    const int rows = p.plan.dstHeight;
-    int e = p.rowsDone;
-    while (e < rows && e - p.rowsDone < kRowsPerStep && p.needed[e] <= available) ++e;
-    if (e > p.rowsDone) {
-      AdvancePieceBand(src, i, p.rowsDone, e);
-      p.rowsDone = e;
-      progress = true;
+  const Bitmap24& band = fittedResizer_.pixels();
+  const std::size_t bytes = 3 * static_cast<std::size_t>(band.width());
+  for (int r = begin; r < end; ++r) {
+    std::memcpy(out.row(fit_.y0 + r) + 3 * static_cast<std::size_t>(fit_.x0), band.row(r - begin),
+                bytes);
+  }
+  fittedDone_ = end;
+  return true;
+}
+
+bool Composition::StepPiece(Piece& p, const Bitmap24& src, int available) {
+  const int begin = p.resized, end = std::min(p.height, begin + kRowsPerStep);
+  if (begin >= p.height || p.resizer.SourceRowsNeeded(begin, end) > available) return false;
+  if (!p.resizer.Run(src, begin, end)) {
+    failed_ = true;
+    p.resized = p.finished = p.height;
+    return true;
+  }
+  const Bitmap24& band = p.resizer.pixels();
+  for (int r = begin; r < end; ++r) {
+    BlurRowHorizontal(band.row(r - begin), p.blurred.data() + p.stride * r, p.lanes, blur_.g,
+                      p.countLanes.data(), p.padded.data());
+  }
+  p.resized = end;
+  // A row's vertical pass needs the rows up to kBlurRange below it.
+  FinishPieceRows(p, p.resized == p.height ? p.height : p.resized - kBlurRange);
+  return true;
+}
+
+void Composition::FinishPieceRows(Piece& p, int upTo) {
+  const std::uint8_t* rows[2 * kBlurRange + 1];
+  double w[2 * kBlurRange + 1];
+  for (int y = p.finished; y < upTo; ++y) {
+    const int first = std::max(0, y - kBlurRange), last = std::min(p.height - 1, y + kBlurRange);
+    int taps = 0;
+    for (int iy = first; iy <= last; ++iy, ++taps) {
+      rows[taps] = p.blurred.data() + p.stride * iy;
+      w[taps] = blur_.g[std::abs(iy - y)];
     }
-    waiting |= p.rowsDone < rows;
+    BlurRowVertical(rows, w, taps, p.lanes, p.countRows[y], p.line.data());
+    const int sy = p.area.y0 + y;
+    if (sy < p.visible.y0 || sy >= p.visible.y1) continue;
+    std::uint8_t* to = out.row(sy);
+    // The visible pixels of the row, leaving out the fitted picture.
+    const auto put = [&](int x0, int x1) {
+      for (int x = x0; x < x1; ++x) {
+        const std::uint8_t* s = p.line.data() + 3 * static_cast<std::size_t>(x - p.area.x0);
+        std::uint8_t* d = to + 3 * static_cast<std::size_t>(x);
+        d[0] = contrast_[0][s[0]];
+        d[1] = contrast_[1][s[1]];
+        d[2] = contrast_[2][s[2]];
+      }
+    };
+    if (sy >= fit_.y0 && sy < fit_.y1) {
+      put(p.visible.x0, std::min(p.visible.x1, fit_.x0));
+      put(std::max(p.visible.x0, fit_.x1), p.visible.x1);
+    } else {
+      put(p.visible.x0, p.visible.x1);
+    }
   }
-  return progress;
+  p.finished = std::max(p.finished, upTo);
 }
 
-void Composition::AdvanceFittedBand(const Bitmap24& src, int begin, int end) {
-  if (!BmpResizeRows(src, out, fit_.y0 + begin, fit_.y0 + end, composite_)) failed_ = true;
-}
-
-void Composition::AdvancePieceBand(const Bitmap24& src, std::size_t piece, int begin, int end) {
-  Piece& p = pieces_[piece];
-  if (!BmpResizeRows(src, p.pixels, begin, end, p.plan)) failed_ = true;
-}
-
-bool Composition::Finish() {
-  if (failed_) return false;
-  for (Piece& p : pieces_) {
-    if (!GaussianBlur(p.pixels, kBlurZone) || !Contrast(p.pixels, kMarginContrast)) return false;
-    // The visible pixels, leaving out the fitted picture.
-    for (int y = p.visible.y0; y < p.visible.y1; ++y) {
-      const std::uint8_t* from = p.pixels.row(y - p.area.y0);
-      std::uint8_t* to = out.row(y);
-      const auto copy = [&](int x0, int x1) {
-        if (x0 >= x1) return;
-        std::memcpy(to + 3 * static_cast<std::size_t>(x0),
-                    from + 3 * static_cast<std::size_t>(x0 - p.area.x0),
-                    3 * static_cast<std::size_t>(x1 - x0));
-      };
-      if (y >= fit_.y0 && y < fit_.y1) {
-        copy(p.visible.x0, std::min(p.visible.x1, fit_.x0));
-        copy(std::max(p.visible.x0, fit_.x1), p.visible.x1);
-      } else {
-        copy(p.visible.x0, p.visible.x1);
+void Composition::Work(const Bitmap24& src, int available) {
+  for (bool progress = true; progress;) {
+    progress = false;
+    for (std::size_t s = 0; s < locks_.size(); ++s) {
+      if (finished_[s]->load()) continue;
+      std::unique_lock<std::mutex> hold(*locks_[s], std::try_to_lock);
+      if (!hold.owns_lock()) continue;
+      // Several bands in a row while this thread holds the stream.
+      for (int n = 0; n < 4; ++n) {
+        bool stepped, over;
+        if (s == 0) {
+          stepped = StepFitted(src, available);
+          over = fittedDone_ >= fittedResizer_.rows();
+        } else {
+          Piece& p = *pieces_[s - 1];
+          stepped = StepPiece(p, src, available);
+          over = p.finished >= p.height;
+        }
+        if (over) finished_[s]->store(true);
+        if (!stepped || over) break;
+        progress = true;
       }
     }
-    p.pixels.clear();
   }
-  return true;
+}
+
+bool Composition::done() const {
+  return std::all_of(finished_.begin(), finished_.end(), [](const auto& f) { return f->load(); });
+}
+
+// Maps the pages of a fresh allocation ahead of the thread that fills it, so that thread
+// does not stop for a page fault every 4 KiB. Only a hint: without it the pages are faulted
+// in by the writes as usual.
+class Prefaulter {
+ public:
+  Prefaulter(std::uint8_t* data, std::size_t size) {
+    const std::uintptr_t page = 4096;
+    const auto b = reinterpret_cast<std::uintptr_t>(data);
+    next_ = (b + page - 1) & ~(page - 1);
+    end_ = (b + size) & ~(page - 1);
+  }
+  // Maps the next chunk at or after `from` (where the filling thread is now); false when all
+  // is mapped or the system cannot do it.
+  bool Step(const std::uint8_t* from) {
+#ifdef MADV_POPULATE_WRITE
+    next_ = std::max(next_, reinterpret_cast<std::uintptr_t>(from) & ~std::uintptr_t{4095});
+    if (next_ >= end_) return false;
+    const std::size_t chunk = std::min<std::uintptr_t>(end_ - next_, std::size_t{4} << 20);
+    if (::madvise(reinterpret_cast<void*>(next_), chunk, MADV_POPULATE_WRITE) != 0) {
+      next_ = end_;
+      return false;
+    }
+    next_ += chunk;
+    return true;
+#else
+    return false;
+#endif
+  }
+
+ private:
+  std::uintptr_t next_ = 0, end_ = 0;
+};
+
+// Runs the composition on this thread and one helper while `produce` makes source rows:
+// the helper works whenever rows arrive; this thread joins in once production ends.
+// `produce(publish)` calls publish(rows) after each band and returns false on damage.
+template <class Produce>
+bool RunComposition(Composition& c, const Bitmap24& src, Prefaulter* prefault, Produce&& produce) {
+  std::atomic<int> available{0};
+  std::atomic<bool> ended{false};
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      for (;;) {
+        const int seen = available.load(std::memory_order_acquire);
+        if (seen < 0) return;  // the source is damaged
+        c.Work(src, seen);
+        if (c.done()) return;
+        if (ended.load(std::memory_order_acquire)) return;  // the rest is the other thread's
+        if (available.load(std::memory_order_acquire) != seen) continue;
+        if (prefault != nullptr && seen < src.height() && prefault->Step(src.row(seen))) continue;
+        available.wait(seen, std::memory_order_acquire);
+      }
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  const bool ok = produce([&](int rows) {
+    available.store(rows, std::memory_order_release);
+    available.notify_one();
+  });
+  if (!ok) {
+    available.store(-1, std::memory_order_release);
+    available.notify_one();
+    helper.join();
+    return false;
+  }
+  // Wakes the helper with a value it has not seen: every source row exists now.
+  ended.store(true, std::memory_order_release);
+  available.store(INT32_MAX, std::memory_order_release);
+  available.notify_one();
+  c.Work(src, INT32_MAX);
+  helper.join();
+  c.Work(src, INT32_MAX);  // anything the helper let go of as it left
+  return c.done() && !c.failed();
 }
 
 }  // namespace
@@ -271,17 +546,11 @@ bool ComposeStretchBlurFromBitmap(const Bitmap24& picture, int screenWidth, int 
   if (picture.empty()) return false;
   Composition c;
   if (!c.Build(picture.width(), picture.height(), screenWidth, screenHeight, mode)) return false;
-  try {
-    ParallelBands(c.fittedRows(), kRowsPerStep,
-                  [&](int, int begin, int end) { c.AdvanceFittedBand(picture, begin, end); });
-    for (std::size_t i = 0; i < c.pieces(); ++i) {
-      ParallelBands(c.pieceRows(i), kRowsPerStep,
-                    [&](int, int begin, int end) { c.AdvancePieceBand(picture, i, begin, end); });
-    }
-  } catch (const std::exception&) {
-    return false;
-  }
-  if (!c.Finish()) return false;
+  const bool ok = RunComposition(c, picture, nullptr, [&](auto&& publish) {
+    publish(picture.height());
+    return true;
+  });
+  if (!ok) return false;
   out = std::move(c.out);
   return true;
 }
@@ -295,44 +564,18 @@ bool ComposeStretchBlurFromJpeg(const std::string& fileName, int screenWidth, in
   if (!c.Build(decoder.width(), decoder.height(), screenWidth, screenHeight, mode)) return false;
   Bitmap24 src;
   if (!decoder.start(src)) return false;
-
-  // This thread decodes; the worker resamples every band as soon as its source rows exist.
-  std::atomic<int> available{0};
-  std::atomic<bool> stop{false};
-  std::thread worker;
-  try {
-    worker = std::thread([&] {
-      int seen = 0;
-      while (!stop.load(std::memory_order_acquire)) {
-        bool waiting = false;
-        if (c.Advance(src, seen, waiting)) continue;
-        if (!waiting) break;
-        available.wait(seen, std::memory_order_acquire);
-        seen = available.load(std::memory_order_acquire);
-      }
-    });
-  } catch (const std::system_error&) {
-    return false;
-  }
-  bool damaged = false;
-  while (!decoder.done()) {
-    if (decoder.decodeRows(32) < 0) {
-      damaged = true;
-      break;
+  // This thread decodes; the helper resamples every band as soon as its source rows exist
+  // and, while it waits, maps the pages the decoder is about to fill.
+  Prefaulter prefault(src.data(), src.stride() * static_cast<std::size_t>(src.height()));
+  const bool ok = RunComposition(c, src, &prefault, [&](auto&& publish) {
+    while (!decoder.done()) {
+      if (decoder.decodeRows(32) < 0) return false;
+      publish(decoder.rowsDone());
     }
-    available.store(decoder.rowsDone(), std::memory_order_release);
-    available.notify_one();
-  }
-  if (damaged) {
-    stop.store(true, std::memory_order_release);
-    available.store(-1, std::memory_order_release);
-    available.notify_one();
-  }
-  worker.join();
-  if (damaged || c.failed()) return false;
+    return true;
+  });
+  if (!ok) return false;
   if (corners != nullptr) *corners = CornerProxy(src);
-  src.clear();
-  if (!c.Finish()) return false;
   out = std::move(c.out);
   return true;
 }
