@@ -26,8 +26,8 @@ const Bitmap24& RandomPicture(int w, int h) {
   return cache;
 }
 
-const char* const kModeNames[] = {"Nearest", "Bilinear", "Bicubic", "BSpline", "Hermite",
-                                  "Mitchell", "Bell",    "Lanczos", "Lagrange"};
+const char* const kModeNames[] = {"Nearest",  "Bilinear", "Bicubic", "BSpline", "Hermite",
+                                  "Mitchell", "Bell",     "Lanczos", "Lagrange"};
 
 // args: mode, threads, source width, source height
 void BM_Resize(benchmark::State& state) {

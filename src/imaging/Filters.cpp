@@ -11,6 +11,15 @@
 #include "imaging/SimdTypes.h"
 #include "imaging/VCLImageUtils.h"
 
+// TAPESTRA_IMAGING_PORTABLE builds only the portable loops (to test them on any machine).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(TAPESTRA_IMAGING_PORTABLE)
+#define TAPESTRA_HAVE_AVX512_PATH 1
+#include <immintrin.h>
+#else
+#define TAPESTRA_HAVE_AVX512_PATH 0
+#endif
+
 namespace tapestra {
 
 namespace {
@@ -47,8 +56,9 @@ class BlurCounts {
   float Compute(int x, const std::vector<float>& gauss) const {
     float count = 0;
     for (int i = std::max(0, x - range_); i <= std::min(n_ - 1, x + range_); ++i) {
-      count = static_cast<float>(static_cast<double>(count) +
-                                 static_cast<double>(gauss[static_cast<std::size_t>(std::abs(i - x))]));
+      count =
+          static_cast<float>(static_cast<double>(count) +
+                             static_cast<double>(gauss[static_cast<std::size_t>(std::abs(i - x))]));
     }
     return count;
   }
@@ -69,51 +79,17 @@ TAPESTRA_SIMD_INLINE void StorePartial(v8d v, std::uint8_t* p, int valid) {
   std::memcpy(p, tmp, static_cast<std::size_t>(valid));
 }
 
-// Lanes per step: four independent vectors, so that the chains of dependent additions
-// (add, round to float, widen) overlap instead of waiting on each other.
-constexpr int kGroup = 4;
-constexpr int kStep = 8 * kGroup;
+// Lanes per step: several independent vectors, so that the chains of dependent additions
+// (add, round to float, widen) overlap instead of waiting on each other. Buffers are padded
+// for the largest group.
+constexpr int kGroupMax = 8;
+constexpr int kStep = 8 * kGroupMax;
 
-// One row of the horizontal pass. In the interleaved B, G, R bytes a neighbour at pixel
-// distance t is 3t bytes away, so every byte is a lane of its own and all lanes share the
-// tap sequence. Missing neighbours are zero bytes in `padded`: adding 0 × g leaves a
-// non-negative float accumulator unchanged, exactly as skipping the tap does.
-TAPESTRA_IMAGING_CLONES
-void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int width, int range,
-                       const double* g, const BlurCounts& counts, double* padded) {
-  const int n = 3 * width;
-  const int halo = 3 * range;
-  for (int j0 = 0; j0 < n; j0 += kChunk) {
-    const int j1 = std::min(n, j0 + kChunk);
-    const int span = j1 - j0 + 2 * halo + kStep;
-    for (int q = 0; q < span; ++q) {
-      const int src = j0 - halo + q;
-      padded[q] = src >= 0 && src < n ? in[src] : 0.0;
-    }
-    for (int k = j0; k < j1; k += kStep) {
-      const double* p = padded + (k - j0) + halo;  // p[0] is byte k
-      v8d acc[kGroup];
-      for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
-      for (int t = -range; t <= range; ++t) {
-        const double w = g[t < 0 ? -t : t];
-        for (int u = 0; u < kGroup; ++u) {
-          acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u + 3 * t) * w);
-        }
-      }
-      for (int u = 0; u < kGroup; ++u) {
-        const int k8 = k + 8 * u;
-        if (k8 >= j1) break;
-        v8d count;
-        if (counts.Interior(k8 / 3) && counts.Interior((k8 + 7) / 3)) {
-          count = Splat(counts.interior());
-        } else {
-          for (int l = 0; l < 8; ++l) count[l] = k8 + l < n ? counts.At((k8 + l) / 3) : 1.0;
-        }
-        StorePartial(acc[u] / count, out + k8, j1 - k8);
-      }
-    }
-  }
-}
+constexpr auto kByteValue = [] {
+  std::array<double, 256> t{};
+  for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = i;
+  return t;
+}();
 
 // The vertical pass works on column chunks of this many bytes, narrower for large zones so
 // that the 2 × range + 1 converted rows of a chunk stay in the L2 cache.
@@ -122,48 +98,62 @@ int VerticalChunk(int range) {
   return std::clamp((65536 / rows) / kStep * kStep, kStep, kChunk);
 }
 
-// Rows [rowBegin, rowEnd) of the vertical pass from tmp into bmp; all bytes of a row share
-// the weights, so the interleaved channels are lanes again. For each column chunk the rows
-// in reach are kept converted to double in a ring of 2 × range + 1 rows (`ring`, chunk
-// doubles each), so each byte is converted once.
-TAPESTRA_IMAGING_CLONES
+// Each loop twice: portably (vector extensions, cloned for AVX2 where supported) and, on
+// x86-64 with AVX-512, with the hardware conversions double → float → double, which GCC
+// cannot form from the portable code. Both round exactly like the reference.
+namespace portable {
+#define TAPESTRA_BLUR_TARGET TAPESTRA_IMAGING_CLONES
+#define TAPESTRA_BLUR_ROUND RoundToFloat
+#define TAPESTRA_BLUR_GROUP \
+  4  // 16 vector registers of AVX2 hold four accumulators and their inputs
+#include "imaging/BlurLoops.inc"
+#undef TAPESTRA_BLUR_TARGET
+#undef TAPESTRA_BLUR_ROUND
+#undef TAPESTRA_BLUR_GROUP
+}  // namespace portable
+
+#if TAPESTRA_HAVE_AVX512_PATH
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512vl,avx512dq,avx512bw")
+namespace avx512 {
+TAPESTRA_SIMD_INLINE v8d RoundToFloat512(v8d x) {
+  // The zero-masked forms: GCC 12 warns about the undefined source of the plain ones.
+  return (v8d)_mm512_maskz_cvtps_pd(0xFF, _mm512_maskz_cvtpd_ps(0xFF, (__m512d)x));
+}
+#define TAPESTRA_BLUR_TARGET
+#define TAPESTRA_BLUR_ROUND RoundToFloat512
+#define TAPESTRA_BLUR_GROUP 8  // the conversions have long latencies; 32 registers allow eight
+#include "imaging/BlurLoops.inc"
+#undef TAPESTRA_BLUR_TARGET
+#undef TAPESTRA_BLUR_ROUND
+#undef TAPESTRA_BLUR_GROUP
+}  // namespace avx512
+#pragma GCC pop_options
+#endif
+
+#if TAPESTRA_HAVE_AVX512_PATH
+bool UseAvx512() {
+  static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+  return yes;
+}
+#endif
+
+void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int width, int range,
+                       const double* g, const BlurCounts& counts, double* padded) {
+#if TAPESTRA_HAVE_AVX512_PATH
+  if (UseAvx512()) return avx512::BlurRowHorizontal(in, out, width, range, g, counts, padded);
+#endif
+  portable::BlurRowHorizontal(in, out, width, range, g, counts, padded);
+}
+
 void BlurRowsVertical(const Bitmap24& tmp, Bitmap24& bmp, int rowBegin, int rowEnd, int range,
                       const double* g, const BlurCounts& counts, double* ring) {
-  const int n = 3 * bmp.width();
-  const int h = bmp.height();
-  const int rows = 2 * range + 1;
-  const int chunk = VerticalChunk(range);
-  // Rows one cache line longer than the chunk: 16 KiB apart they would share L1 sets.
-  const int rowLen = chunk + 8;
-  auto slot = [&](int iy) { return ring + static_cast<std::size_t>(iy % rows) * rowLen; };
-  for (int j0 = 0; j0 < n; j0 += chunk) {
-    const int j1 = std::min(n, j0 + chunk);
-    const int len = j1 - j0;
-    int loaded = std::max(0, rowBegin - range);  // rows below this one are in the ring
-    for (int y = rowBegin; y < rowEnd; ++y) {
-      const int first = std::max(0, y - range), last = std::min(h - 1, y + range);
-      for (; loaded <= last; ++loaded) {
-        const std::uint8_t* p = tmp.row(loaded) + j0;
-        double* d = slot(loaded);
-        for (int i = 0; i < len; ++i) d[i] = p[i];
-        for (int i = len; i < chunk; ++i) d[i] = 0;
-      }
-      const v8d count = Splat(counts.At(y));
-      std::uint8_t* out = bmp.row(y) + j0;
-      for (int k = 0; k < len; k += kStep) {
-        v8d acc[kGroup];
-        for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
-        for (int iy = first; iy <= last; ++iy) {
-          const double* p = slot(iy) + k;
-          const double w = g[iy < y ? y - iy : iy - y];
-          for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u) * w);
-        }
-        for (int u = 0; u < kGroup && k + 8 * u < len; ++u) {
-          StorePartial(acc[u] / count, out + k + 8 * u, len - k - 8 * u);
-        }
-      }
-    }
-  }
+#if TAPESTRA_HAVE_AVX512_PATH
+  if (UseAvx512())
+    return avx512::BlurRowsVertical(tmp, bmp, rowBegin, rowEnd, range, g, counts, ring);
+#endif
+  portable::BlurRowsVertical(tmp, bmp, rowBegin, rowEnd, range, g, counts, ring);
 }
 
 }  // namespace
@@ -183,10 +173,11 @@ bool GaussianBlur(Bitmap24& bmp, int zone) {
     Bitmap24 tmp;
     if (!tmp.resize(w, h)) return false;
     const int bands = BandCount(h, 8);
-    const std::size_t padLen =
-        static_cast<std::size_t>(std::min(3 * w, kChunk)) + 6 * static_cast<std::size_t>(range) + kStep;
+    const std::size_t padLen = static_cast<std::size_t>(std::min(3 * w, kChunk)) +
+                               6 * static_cast<std::size_t>(range) + kStep;
     std::vector<double> padded(static_cast<std::size_t>(bands) * padLen);
-    const std::size_t ringLen = static_cast<std::size_t>(2 * range + 1) * (VerticalChunk(range) + 8);
+    const std::size_t ringLen =
+        static_cast<std::size_t>(2 * range + 1) * (VerticalChunk(range) + 8);
     std::vector<double> rings(static_cast<std::size_t>(bands) * ringLen);
     // Everything is allocated; from here on nothing can fail half-way.
     ParallelBands(h, 8, [&](int band, int begin, int end) {

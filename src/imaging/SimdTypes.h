@@ -19,9 +19,8 @@
 #endif
 
 #if defined(__x86_64__) && defined(__linux__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define TAPESTRA_IMAGING_CLONES \
-  __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
+    !defined(__SANITIZE_ADDRESS__) && !defined(TAPESTRA_IMAGING_PORTABLE)
+#define TAPESTRA_IMAGING_CLONES __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
 #else
 #define TAPESTRA_IMAGING_CLONES
 #endif
@@ -36,7 +35,9 @@ typedef std::uint64_t v8u64 __attribute__((vector_size(64)));
 
 #define TAPESTRA_SIMD_INLINE inline __attribute__((always_inline))
 
-TAPESTRA_SIMD_INLINE v8d Splat(double x) { return v8d{x, x, x, x, x, x, x, x}; }
+TAPESTRA_SIMD_INLINE v8d Splat(double x) {
+  return v8d{x, x, x, x, x, x, x, x};
+}
 
 TAPESTRA_SIMD_INLINE v8d Load8(const double* p) {
   v8d v;

@@ -28,20 +28,28 @@ std::uint8_t AdjustByte(double value) {
   return static_cast<std::uint8_t>(std::nearbyint(value));
 }
 
-Bitmap24 BmpClone(const Bitmap24& bmp) { return Bitmap24(bmp); }
+Bitmap24 BmpClone(const Bitmap24& bmp) {
+  return Bitmap24(bmp);
+}
 
 namespace {
 
 // The kernels on the absolute distance t in source pixels. Powers are formed first
 // (x² = x·x, x³ = x·x·x), then the terms left to right; the reference in the tests uses the
 // same reading, and any other grouping changes low bits and so, rarely, a byte.
-double Sq(double x) { return x * x; }
-double Cube(double x) { return x * x * x; }
+double Sq(double x) {
+  return x * x;
+}
+double Cube(double x) {
+  return x * x * x;
+}
 
 double KernelBicubic(double t) {
   return t < 1 ? (t - 1) * (Sq(t) - t - 1) : -((t - 1) * Sq(t - 2));
 }
-double KernelHermite(double t) { return (2 * t - 3) * Sq(t) + 1; }
+double KernelHermite(double t) {
+  return (2 * t - 3) * Sq(t) + 1;
+}
 double KernelMitchell(double t) {
   return t < 1 ? 7.0 / 6.0 * Cube(t) - 2 * Sq(t) + 8.0 / 9.0
                : 2 * Sq(t) - 10.0 / 3.0 * t - 7.0 / 18.0 * Cube(t) + 16.0 / 9.0;
@@ -64,13 +72,20 @@ double KernelLagrange(double t) {
 
 double Kernel(TResizeMode mode, double t) {
   switch (mode) {
-    case TResizeMode::rmBicubic: return KernelBicubic(t);
-    case TResizeMode::rmHermite: return KernelHermite(t);
-    case TResizeMode::rmMitchell: return KernelMitchell(t);
-    case TResizeMode::rmBell: return KernelBell(t);
-    case TResizeMode::rmLanczos: return KernelLanczos(t);
-    case TResizeMode::rmLagrange: return KernelLagrange(t);
-    default: return 0;
+    case TResizeMode::rmBicubic:
+      return KernelBicubic(t);
+    case TResizeMode::rmHermite:
+      return KernelHermite(t);
+    case TResizeMode::rmMitchell:
+      return KernelMitchell(t);
+    case TResizeMode::rmBell:
+      return KernelBell(t);
+    case TResizeMode::rmLanczos:
+      return KernelLanczos(t);
+    case TResizeMode::rmLagrange:
+      return KernelLagrange(t);
+    default:
+      return 0;
   }
 }
 
@@ -93,10 +108,13 @@ void BSplineRowWeights(double v, double w[4]) {
 
 int TapsOf(TResizeMode mode) {
   switch (mode) {
-    case TResizeMode::rmNearest: return 1;
+    case TResizeMode::rmNearest:
+      return 1;
     case TResizeMode::rmBilinear:
-    case TResizeMode::rmHermite: return 2;
-    default: return 4;
+    case TResizeMode::rmHermite:
+      return 2;
+    default:
+      return 4;
   }
 }
 
@@ -223,8 +241,8 @@ class RowSlots {
 // "bottom" value of every output pixel that uses the row, so it is computed once per source
 // row and block and kept as doubles.
 TAPESTRA_IMAGING_CLONES
-void BilinearCombine(const double* top, const double* bottom, double wTop, double wBottom,
-                     int n, std::uint8_t* planes) {
+void BilinearCombine(const double* top, const double* bottom, double wTop, double wBottom, int n,
+                     std::uint8_t* planes) {
   const v8d a = Splat(wTop), b = Splat(wBottom);
   for (int ch = 0; ch < 3; ++ch) {
     const double* t = top + static_cast<std::size_t>(ch) * kPlane;
@@ -312,11 +330,13 @@ void GatherTaps(const std::uint8_t* in, const int* xs, int stride, int n, double
     if (xs[static_cast<std::size_t>(T - 1) * stride + k] == x0 + T - 1) {
       // Away from the edges the taps are T neighbouring pixels: 3T bytes in a row.
       const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0);
-      for (int q = 0; q < 3 * T; ++q) out[static_cast<std::size_t>(q) * kPlane + k] = kByteValue[p[q]];
+      for (int q = 0; q < 3 * T; ++q)
+        out[static_cast<std::size_t>(q) * kPlane + k] = kByteValue[p[q]];
       continue;
     }
     for (int j = 0; j < T; ++j) {
-      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(j) * stride + k]);
+      const std::uint8_t* p =
+          in + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(j) * stride + k]);
       for (int ch = 0; ch < 3; ++ch) {
         out[static_cast<std::size_t>(3 * j + ch) * kPlane + k] = kByteValue[p[ch]];
       }
@@ -407,10 +427,18 @@ bool BmpResizeRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
   if (rowBegin == rowEnd) return true;
   try {
     switch (plan.mode) {
-      case TResizeMode::rmNearest: NearestRows(src, dst, rowBegin, rowEnd, plan); break;
-      case TResizeMode::rmBilinear: BilinearRows(src, dst, rowBegin, rowEnd, plan); break;
-      case TResizeMode::rmHermite: KernelRows<2>(src, dst, rowBegin, rowEnd, plan); break;
-      default: KernelRows<4>(src, dst, rowBegin, rowEnd, plan); break;
+      case TResizeMode::rmNearest:
+        NearestRows(src, dst, rowBegin, rowEnd, plan);
+        break;
+      case TResizeMode::rmBilinear:
+        BilinearRows(src, dst, rowBegin, rowEnd, plan);
+        break;
+      case TResizeMode::rmHermite:
+        KernelRows<2>(src, dst, rowBegin, rowEnd, plan);
+        break;
+      default:
+        KernelRows<4>(src, dst, rowBegin, rowEnd, plan);
+        break;
     }
   } catch (const std::bad_alloc&) {
     return false;  // the scratch is allocated before the first row is written

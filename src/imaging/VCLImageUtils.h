@@ -25,7 +25,9 @@ enum class TResizeMode : std::uint8_t {
 class TBmpData24 {
  public:
   explicit TBmpData24(Bitmap24& bmp);
-  std::uint8_t* GetData(int x, int y) const { return sl[static_cast<std::size_t>(y)] + 3 * static_cast<std::size_t>(x); }
+  std::uint8_t* GetData(int x, int y) const {
+    return sl[static_cast<std::size_t>(y)] + 3 * static_cast<std::size_t>(x);
+  }
 
   std::vector<std::uint8_t*> sl;
   int FWidth = 0;

@@ -7,8 +7,12 @@ namespace tapestra::reference {
 
 namespace {
 
-double Square(double x) { return x * x; }
-double Cubed(double x) { return x * x * x; }
+double Square(double x) {
+  return x * x;
+}
+double Cubed(double x) {
+  return x * x * x;
+}
 
 // The kernel table, each formula as written, powers first, terms left to right.
 double K(TResizeMode mode, double t) {

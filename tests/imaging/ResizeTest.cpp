@@ -17,8 +17,8 @@ constexpr TResizeMode kAllModes[] = {
 };
 
 const char* ModeName(TResizeMode m) {
-  static const char* const names[] = {"Nearest", "Bilinear", "Bicubic", "BSpline", "Hermite",
-                                      "Mitchell", "Bell",    "Lanczos", "Lagrange"};
+  static const char* const names[] = {"Nearest",  "Bilinear", "Bicubic", "BSpline", "Hermite",
+                                      "Mitchell", "Bell",     "Lanczos", "Lagrange"};
   return names[static_cast<int>(m)];
 }
 
@@ -33,9 +33,9 @@ TEST(AdjustByte, ClampsAndRoundsHalfToEven) {
   const struct {
     double in;
     int out;
-  } cases[] = {{-1e9, 0}, {-0.6, 0}, {-0.4, 0}, {0.5, 0},   {1.5, 2},    {2.5, 2},
-               {3.5, 4},  {2.4999, 2}, {2.5001, 3}, {254.5, 254}, {254.6, 255}, {255.4, 255},
-               {255.5, 255}, {1e9, 255}};
+  } cases[] = {{-1e9, 0},    {-0.6, 0},    {-0.4, 0},    {0.5, 0},    {1.5, 2},
+               {2.5, 2},     {3.5, 4},     {2.4999, 2},  {2.5001, 3}, {254.5, 254},
+               {254.6, 255}, {255.4, 255}, {255.5, 255}, {1e9, 255}};
   for (const auto& c : cases) EXPECT_EQ(AdjustByte(c.in), c.out) << c.in;
 }
 
@@ -46,15 +46,26 @@ struct SizeCase {
 };
 
 const SizeCase kSizes[] = {
-    {1, 1, 1, 1},    {1, 1, 5, 3},    {1, 9, 4, 20},    {1, 9, 1, 3},    {9, 1, 20, 2},
-    {7, 5, 7, 5},    {7, 5, 16, 11},  {7, 5, 3, 2},     {33, 17, 70, 41}, {33, 17, 10, 9},
-    {101, 67, 64, 40}, {101, 67, 257, 130}, {2, 2, 3, 3},
+    {1, 1, 1, 1},
+    {1, 1, 5, 3},
+    {1, 9, 4, 20},
+    {1, 9, 1, 3},
+    {9, 1, 20, 2},
+    {7, 5, 7, 5},
+    {7, 5, 16, 11},
+    {7, 5, 3, 2},
+    {33, 17, 70, 41},
+    {33, 17, 10, 9},
+    {101, 67, 64, 40},
+    {101, 67, 257, 130},
+    {2, 2, 3, 3},
     // wider than one column block of the fast code, with a short last block
-    {40, 30, 1100, 37}, {1500, 8, 1030, 5},
+    {40, 30, 1100, 37},
+    {1500, 8, 1030, 5},
 };
 
-class ResizeMatchesReference
-    : public ::testing::TestWithParam<std::tuple<SizeCase, TResizeMode>> {};
+class ResizeMatchesReference : public ::testing::TestWithParam<std::tuple<SizeCase, TResizeMode>> {
+};
 
 TEST_P(ResizeMatchesReference, SameBytes) {
   const auto [size, mode] = GetParam();
@@ -69,14 +80,15 @@ TEST_P(ResizeMatchesReference, SameBytes) {
   SetImagingThreadCount(0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFilters, ResizeMatchesReference,
-    ::testing::Combine(::testing::ValuesIn(kSizes), ::testing::ValuesIn(kAllModes)),
-    [](const auto& info) {
-      const SizeCase s = std::get<0>(info.param);
-      return std::string(ModeName(std::get<1>(info.param))) + "_" + std::to_string(s.sw) + "x" +
-             std::to_string(s.sh) + "_to_" + std::to_string(s.dw) + "x" + std::to_string(s.dh);
-    });
+INSTANTIATE_TEST_SUITE_P(AllFilters, ResizeMatchesReference,
+                         ::testing::Combine(::testing::ValuesIn(kSizes),
+                                            ::testing::ValuesIn(kAllModes)),
+                         [](const auto& info) {
+                           const SizeCase s = std::get<0>(info.param);
+                           return std::string(ModeName(std::get<1>(info.param))) + "_" +
+                                  std::to_string(s.sw) + "x" + std::to_string(s.sh) + "_to_" +
+                                  std::to_string(s.dw) + "x" + std::to_string(s.dh);
+                         });
 
 // Bands computed separately, in any order and of any size, give the whole picture.
 TEST(BmpResizeRows, BandsInAnyOrderEqualTheWholeResize) {
@@ -139,9 +151,9 @@ TEST(BmpResizeRows, RefusesWhatDoesNotFitThePlan) {
 
 TEST(BmpResize, SameSizeReproducesThePictureWithTheInterpolatingFilters) {
   const Bitmap24 src = reference::RandomBitmap(13, 9, 7);
-  for (TResizeMode mode : {TResizeMode::rmNearest, TResizeMode::rmBilinear,
-                           TResizeMode::rmBicubic, TResizeMode::rmHermite,
-                           TResizeMode::rmLanczos, TResizeMode::rmLagrange}) {
+  for (TResizeMode mode :
+       {TResizeMode::rmNearest, TResizeMode::rmBilinear, TResizeMode::rmBicubic,
+        TResizeMode::rmHermite, TResizeMode::rmLanczos, TResizeMode::rmLagrange}) {
     Bitmap24 bmp = src;
     ASSERT_TRUE(BmpResize(bmp, 13, 9, mode));
     EXPECT_TRUE(bmp == src) << ModeName(mode);
@@ -157,9 +169,9 @@ TEST(BmpResize, SameSizeSoftensWithTheSmoothingFilters) {
     TResizeMode mode;
     int centre, side;
   } cases[] = {
-      {TResizeMode::rmBSpline, 107, 27},  // 240·(4/6)², 240·(4/6)(1/6)
+      {TResizeMode::rmBSpline, 107, 27},   // 240·(4/6)², 240·(4/6)(1/6)
       {TResizeMode::rmMitchell, 190, 12},  // 240·(8/9)², 240·(8/9)(1/18)
-      {TResizeMode::rmBell, 135, 22},     // 240·0.75², 240·0.75·0.125 = 22.5 → 22
+      {TResizeMode::rmBell, 135, 22},      // 240·0.75², 240·0.75·0.125 = 22.5 → 22
   };
   for (const auto& c : cases) {
     Bitmap24 bmp = src;
