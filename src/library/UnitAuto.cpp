@@ -32,7 +32,7 @@ QSpinBox* Spin(const char* name, int maximum, QWidget* parent) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(QString::fromLatin1(name));
   spin->setRange(0, maximum);
-  spin->setMinimumWidth(56);
+  spin->setMinimumWidth(48);
   return spin;
 }
 
@@ -81,6 +81,8 @@ void TFormAuto::buildControls() {
   orderButtons_->addButton(RadioButtonSeq);
   orderButtons_->addButton(RadioButtonRnd);
   auto* order = new QGridLayout(GroupBox1);
+  order->setContentsMargins(8, 4, 8, 4);
+  order->setVerticalSpacing(4);
   order->addWidget(RadioButtonSeq, 0, 0);
   order->addWidget(RadioButtonRnd, 1, 0);
   order->addWidget(CheckBoxShuffle, 1, 1);
@@ -103,16 +105,17 @@ void TFormAuto::buildControls() {
                                RadioButtonInt, RadioButtonDay}) {
     timingButtons_->addButton(button);
   }
-  auto* timing = new QVBoxLayout(GroupBox2);
-  timing->setSpacing(2);
-  timing->addWidget(RadioButtonHr);
-  timing->addWidget(RadioButtonOS);
-  timing->addWidget(RadioButton10min);
-  timing->addWidget(RadioButton30min);
-  timing->addWidget(RadioButtonInt);
-  timing->addLayout(TimeRow(20, SpinEditH, SpinEditM, "m", GroupBox2));
-  timing->addWidget(RadioButtonDay);
-  timing->addLayout(TimeRow(20, SpinEditDayH, SpinEditDayM, "m", GroupBox2));
+  auto* timing = new QGridLayout(GroupBox2);
+  timing->setContentsMargins(8, 4, 8, 4);
+  timing->setVerticalSpacing(4);
+  timing->addWidget(RadioButtonHr, 0, 0);
+  timing->addWidget(RadioButtonOS, 0, 1);
+  timing->addWidget(RadioButton10min, 1, 0);
+  timing->addWidget(RadioButton30min, 1, 1);
+  timing->addWidget(RadioButtonInt, 2, 0);
+  timing->addLayout(TimeRow(0, SpinEditH, SpinEditM, "m", GroupBox2), 2, 1);
+  timing->addWidget(RadioButtonDay, 3, 0);
+  timing->addLayout(TimeRow(0, SpinEditDayH, SpinEditDayM, "m", GroupBox2), 3, 1);
 
   CheckBoxOmit = new QCheckBox(QStringLiteral("張替禁止時間"), this);
   CheckBoxOmit->setObjectName(QStringLiteral("CheckBoxOmit"));
@@ -129,6 +132,8 @@ void TFormAuto::buildControls() {
   bottom->addWidget(ButtonClose);
 
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->setSpacing(4);
   layout->addWidget(Label1);
   layout->addWidget(ComboBoxCategories);
   layout->addWidget(GroupBox1);

@@ -80,6 +80,8 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoDefault(false);
+  // The style's default button width would make the window wider than 660 pixels.
+  button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
   return button;
 }
 
