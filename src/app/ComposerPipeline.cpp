@@ -25,7 +25,10 @@ constexpr int kBlurZone = 3;
 constexpr int kBlurRange = 3 * kBlurZone;  // the blur reads this many pixels to either side
 constexpr int kMarginContrast = -10;
 constexpr int kRowsPerStep = 16;  // output rows per band: keeps the resampler's row cache warm
-constexpr int kLanePad = 64;      // spare bytes after each scratch row for whole-vector reads
+constexpr int kLanePad = 64;      // spare lanes after each scratch row for whole-vector reads
+// Rows of the horizontal pass kept for the vertical one: a band, and the blur's reach on
+// either side of the rows still to be finished.
+constexpr int kRingRows = kRowsPerStep + 2 * kBlurRange + 8;
 
 // Eight-lane vectors (GCC/Clang vector extensions): each operation is the lane-wise IEEE
 // operation of the scalar code, so the bytes are those of the scalar arithmetic; the clones
@@ -54,22 +57,27 @@ TAPESTRA_COMPOSER_INLINE Lanes Load8(const double* p) {
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-TAPESTRA_COMPOSER_INLINE Lanes Load8u8(const std::uint8_t* p) {
-  LanesU8 v;
-  std::memcpy(&v, p, sizeof v);
-  return __builtin_convertvector(v, Lanes);
-}
-// Stored as single precision and read back: the blur's running sums.
+typedef std::uint64_t LanesU64 __attribute__((vector_size(64)));
+// Rounded to single precision (nearest, ties to even) and widened again: the blur's running
+// sums. Done in the double domain, since GCC widens float vectors piece by piece: adding and
+// removing M = 1.5 · 2^(e + 29), e the exponent of x, rounds x at the last bit of a float of
+// that exponent. Exact for 0 and for normal floats, the whole range the blur produces.
 TAPESTRA_COMPOSER_INLINE Lanes RoundToFloat(Lanes x) {
-  return __builtin_convertvector(__builtin_convertvector(x, LanesF), Lanes);
+  const LanesU64 bits = (LanesU64)x;
+  const LanesU64 m = ((bits & 0x7FF0000000000000ull) + (29ull << 52)) | (1ull << 51);
+  const Lanes magic = (Lanes)m;
+  return (x + magic) - magic;
 }
 // AdjustByte on eight lanes: clamp to 0 … 255, round half to even (adding and subtracting
 // 2^52 rounds in the nearest-even mode exactly like nearbyint below 2^52).
-TAPESTRA_COMPOSER_INLINE void StoreAdjusted8(Lanes x, std::uint8_t* out) {
+TAPESTRA_COMPOSER_INLINE Lanes Adjusted(Lanes x) {
   const Lanes zero = Splat(0), top = Splat(255), magic = Splat(0x1p52);
   x = x < zero ? zero : x;
   x = x > top ? top : x;
-  x = (x + magic) - magic;
+  return (x + magic) - magic;
+}
+TAPESTRA_COMPOSER_INLINE void StoreAdjusted8(Lanes x, std::uint8_t* out) {
+  x = Adjusted(x);
   const LanesU8 b = __builtin_convertvector(__builtin_convertvector(x, LanesI), LanesU8);
   std::memcpy(out, &b, sizeof b);
 }
@@ -160,9 +168,10 @@ constexpr int kStep = 8 * kGroup;
 
 // The horizontal pass over one row of n interleaved bytes. A neighbour at pixel distance t is
 // 3t bytes away, so every byte is a lane; missing neighbours are zeros in `padded` (adding
-// 0 × g leaves a non-negative float sum unchanged, exactly as skipping the tap does).
+// 0 × g leaves a non-negative float sum unchanged, exactly as skipping the tap does). The
+// rounded bytes are kept as doubles for the vertical pass, which reads each 19 times.
 TAPESTRA_COMPOSER_CLONES
-void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int n, const double* g,
+void BlurRowHorizontal(const std::uint8_t* in, double* out, int n, const double* g,
                        const double* countLanes, double* padded) {
   constexpr int halo = 3 * kBlurRange;
   const int span = n + 2 * halo + kStep;
@@ -178,8 +187,10 @@ void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int n, const d
       const double w = g[t < 0 ? -t : t];
       for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u + 3 * t) * w);
     }
-    for (int u = 0; u < kGroup; ++u)
-      StoreAdjusted8(acc[u] / Load8(countLanes + k + 8 * u), out + k + 8 * u);
+    for (int u = 0; u < kGroup; ++u) {
+      const Lanes v = Adjusted(acc[u] / Load8(countLanes + k + 8 * u));
+      std::memcpy(out + k + 8 * u, &v, sizeof v);
+    }
   }
 }
 
@@ -187,15 +198,15 @@ void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int n, const d
 // around it, weights w[i]; n bytes, read and written in whole vectors (the rows have spare
 // bytes after them).
 TAPESTRA_COMPOSER_CLONES
-void BlurRowVertical(const std::uint8_t* const* rows, const double* w, int taps, int n,
-                     double count, std::uint8_t* out) {
+void BlurRowVertical(const double* const* rows, const double* w, int taps, int n, double count,
+                     std::uint8_t* out) {
   const Lanes c = Splat(count);
   for (int k = 0; k < n; k += kStep) {
     Lanes acc[kGroup];
     for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
     for (int i = 0; i < taps; ++i) {
-      const std::uint8_t* p = rows[i] + k;
-      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8u8(p + 8 * u) * w[i]);
+      const double* p = rows[i] + k;
+      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u) * w[i]);
     }
     for (int u = 0; u < kGroup; ++u) StoreAdjusted8(acc[u] / c, out + k + 8 * u);
   }
@@ -210,8 +221,8 @@ struct Piece {
   ResizePlan plan;  // the background's plan restricted to `area`
   BandResizer resizer;
   int width = 0, height = 0, lanes = 0;
-  std::size_t stride = 0;             // of `blurred`
-  std::vector<std::uint8_t> blurred;  // the horizontal pass, all rows of the piece
+  std::size_t stride = 0;       // of `blurred`
+  std::vector<double> blurred;  // the horizontal pass: a ring of kRingRows rows
   std::vector<double> countLanes, countRows, padded;
   std::vector<std::uint8_t> line;  // one finished row before it goes to the output
   int resized = 0, finished = 0;   // rows through the horizontal pass, rows written out
@@ -325,7 +336,7 @@ void Composition::AddPiece(Rect area, Rect visible, const ResizePlan& background
   p->plan.dstHeight = p->height;
   p->resizer.Init(p->plan);
   p->stride = static_cast<std::size_t>(p->lanes) + kLanePad;
-  p->blurred.assign(p->stride * p->height, 0);
+  p->blurred.assign(p->stride * kRingRows, 0.0);
   p->countLanes.assign(static_cast<std::size_t>(p->lanes) + kLanePad, 1.0);
   for (int x = 0; x < p->width; ++x) {
     std::fill_n(p->countLanes.begin() + 3 * x, 3, blur_.Count(x, p->width));
@@ -366,8 +377,8 @@ bool Composition::StepPiece(Piece& p, const Bitmap24& src, int available) {
   }
   const Bitmap24& band = p.resizer.pixels();
   for (int r = begin; r < end; ++r) {
-    BlurRowHorizontal(band.row(r - begin), p.blurred.data() + p.stride * r, p.lanes, blur_.g,
-                      p.countLanes.data(), p.padded.data());
+    BlurRowHorizontal(band.row(r - begin), p.blurred.data() + p.stride * (r % kRingRows), p.lanes,
+                      blur_.g, p.countLanes.data(), p.padded.data());
   }
   p.resized = end;
   // A row's vertical pass needs the rows up to kBlurRange below it.
@@ -376,13 +387,13 @@ bool Composition::StepPiece(Piece& p, const Bitmap24& src, int available) {
 }
 
 void Composition::FinishPieceRows(Piece& p, int upTo) {
-  const std::uint8_t* rows[2 * kBlurRange + 1];
+  const double* rows[2 * kBlurRange + 1];
   double w[2 * kBlurRange + 1];
   for (int y = p.finished; y < upTo; ++y) {
     const int first = std::max(0, y - kBlurRange), last = std::min(p.height - 1, y + kBlurRange);
     int taps = 0;
     for (int iy = first; iy <= last; ++iy, ++taps) {
-      rows[taps] = p.blurred.data() + p.stride * iy;
+      rows[taps] = p.blurred.data() + p.stride * (iy % kRingRows);
       w[taps] = blur_.g[std::abs(iy - y)];
     }
     BlurRowVertical(rows, w, taps, p.lanes, p.countRows[y], p.line.data());
