@@ -53,33 +53,6 @@ std::int32_t Roundoff(double X) {
   return X >= 0 ? static_cast<std::int32_t>(X + 0.5) : static_cast<std::int32_t>(X - 0.5);
 }
 
-std::uint8_t WallPaperStyleFor(int wallpaperStyleNo) {
-  switch (wallpaperStyleNo) {
-    case WPS_ResizeFill:
-      return 100;
-    case WPS_ResizeFit:
-      return 60;
-    case WPS_Stretch:
-      return 20;
-    case WPS_Tile:
-      return 1;
-    case WPS_Center:
-      return 0;
-    case WPS_Span:
-      return 180;
-    case WPS_StretchBlur:
-      return 0;
-    case WPS_Auto1:
-      return 0;
-    case WPS_Auto2:
-      return 0;
-    case WPS_Auto3:
-      return 1;
-    default:
-      return 0;
-  }
-}
-
 bool PlanStretchBlur(int width, int height, int screenWidth, int screenHeight,
                      StretchBlurGeometry& plan) {
   if (width < 1 || height < 1 || screenWidth < 1 || screenHeight < 1) return false;

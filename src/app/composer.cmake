@@ -1,11 +1,10 @@
-# The wallpaper composer. The blurred-margin pipeline reads JPEG row bands through the
-# libjpeg scanline interface (TurboJPEG decodes whole pictures only).
-pkg_check_modules(LIBJPEG REQUIRED IMPORTED_TARGET libjpeg)
-
+# The wallpaper composer: ChangeWallpaper and the blurred-margin and tile compositions.
+# WallPaperStyleFor and the settings model come from tapestra_app_logic; the banded JPEG
+# decoder from tapestra_platform_qt.
 add_library(tapestra_composer STATIC
   Composer.cpp
   ComposerPipeline.cpp)
 tapestra_target(tapestra_composer)
 target_link_libraries(tapestra_composer
-  PUBLIC tapestra_imaging tapestra_platform_qt tapestra_platform
-  PRIVATE PkgConfig::LIBJPEG Threads::Threads)
+  PUBLIC tapestra_app_logic tapestra_imaging tapestra_platform_qt tapestra_platform
+  PRIVATE Threads::Threads)
