@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -144,8 +145,16 @@ void TFormMain::PM_WPRClick() {
   core_.LoadWallpaperByHand(file.toStdString());
   showMenuState();
 }
-void TFormMain::PM_GroupClick() {}
-void TFormMain::PM_ChangeClick() {}
+void TFormMain::PM_GroupClick() {
+  if (FormPics != nullptr) FormPics->exec();
+  showMenuState();
+}
+
+void TFormMain::PM_ChangeClick() {
+  if (FormAuto != nullptr) FormAuto->exec();
+  showMenuState();
+}
+
 void TFormMain::PM_SetClick() {}
 void TFormMain::PM_Show_CalendarClick() { showMenuState(); }
 void TFormMain::PM_Move_CalendarClick() { showMenuState(); }

@@ -9,6 +9,7 @@
 #include "platform/MessageBoxQt.h"
 
 class QAction;
+class QDialog;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -39,7 +40,15 @@ class TFormMain : public QWidget {
   void FormDestroy();
 
   AppCore& core() { return core_; }
+  MessageBox& messageBox() { return messageBox_; }
   QMenu* menu() const { return PM; }
+  // The dialogs the tray opens modally; made after the main window.
+  void setDialogs(QDialog* pics, QDialog* autoChange) {
+    FormPics = pics;
+    FormAuto = autoChange;
+  }
+  // Shows the core's check marks, enabled states and tray image.
+  void showMenuState();
 
   void PM_AutoClick();
   void PM_PrevClick();
@@ -61,7 +70,6 @@ class TFormMain : public QWidget {
   void buildMenu();
   QAction* addItem(const char* name, const QString& caption, void (TFormMain::*handler)(),
                    bool checkable = false);
-  void showMenuState();
   void showTrayWhenAvailable();
 
   QtMessageBox messageBox_;
@@ -78,6 +86,8 @@ class TFormMain : public QWidget {
   QAction* PM_Move_Calendar = nullptr;
   QAction* PM_Show_Clock = nullptr;
   QAction* PM_Move_Clock = nullptr;
+  QDialog* FormPics = nullptr;
+  QDialog* FormAuto = nullptr;
   QTimer Timer1;
   QTimer trayWatch_;
 };
