@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <iostream>
 
+#include "app/Configuration.h"
 #include "app/TrayIcons.h"
 #include "platform/DataFolder.h"
 #include "platform/PictureFileDialog.h"
@@ -31,9 +32,11 @@ TFormMain::TFormMain(WallpaperChanger& changer, const Clock& clock, Random& rand
 
   const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
   const std::string appData = GetAppDataPath();
-  // An installer would have made the folders above ours; writers create the last level.
-  PrepareParentFolders(DataFolderIn(appData));
+  // An installer would have made our folder; later writers only recreate its last level.
+  PrepareDataFolder(DataFolderIn(appData));
   core_.LoadConfiguration(appData, (exe + QStringLiteral(".ini")).toStdString());
+  // Said now rather than at the first write: without the folder there is no library either.
+  if (!EnsureFolder(core_.settings().INIPath)) messageBox_.error(FolderErrorMessage(core_.settings().INIPath));
   showMenuState();
 
   Timer1.setInterval(500);

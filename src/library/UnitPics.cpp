@@ -1,5 +1,6 @@
 #include "library/UnitPics.h"
 
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include "library/PicturesModels.h"
 #include "library/PlatformPictureDatabase.h"
 #include "platform/Bitmap24.h"
+#include "platform/DataFolder.h"
 #include "platform/PictureDecoder.h"
 #include "platform/PictureFileDialog.h"
 
@@ -292,6 +294,9 @@ void TFormPics::guarded(F&& handler) {
 }
 
 void TFormPics::FormCreate() {
+  // Without a data folder there is no library to open or create: the main window has shown
+  // the folder error, and the program runs without a library.
+  if (!EnsureFolder(core_.settings().INIPath)) return;
   const std::string path = core_.settings().INIPath + "Lumeno.sdb";
   if (!db_.Open(path)) {
     box_.error(DatabaseOpenErrorText(path));

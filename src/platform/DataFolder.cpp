@@ -29,9 +29,9 @@ bool EnsureFolder(const std::string& folder) {
   return fs::create_directory(dir, ec) && !ec;
 }
 
-void PrepareParentFolders(const std::string& folder) {
+void PrepareDataFolder(const std::string& folder) {
   std::error_code ec;
-  fs::create_directories(WithoutTrailingSeparator(folder).parent_path(), ec);
+  fs::create_directories(WithoutTrailingSeparator(folder), ec);
 }
 
 }  // namespace tapestra

@@ -15,8 +15,8 @@ std::string DataFolderIn(const std::string& appData);
 // fail, and so does a plain file standing in its place).
 bool EnsureFolder(const std::string& folder);
 
-// Creates the folders above the data folder, as an installer would; failures are left for
-// EnsureFolder to report.
-void PrepareParentFolders(const std::string& folder);
+// Creates the data folder and the folders above it, as an installer would, so a first start
+// can create its library there. Failures are left for the writers to report.
+void PrepareDataFolder(const std::string& folder);
 
 }  // namespace tapestra

@@ -32,7 +32,7 @@ class TimedChanger final : public WallpaperChanger {
 class AppCoreTest : public ::testing::Test {
  protected:
   AppCoreTest() : changer(clock), core(clock, random, box, changer, widgets) {
-    PrepareParentFolders(DataFolderIn(dir.path()));
+    PrepareDataFolder(DataFolderIn(dir.path()));
     core.LoadConfiguration(dir.path(), "tapestra.ini");
   }
 
