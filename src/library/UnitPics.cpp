@@ -1,6 +1,5 @@
 #include "library/UnitPics.h"
 
-
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
