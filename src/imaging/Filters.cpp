@@ -11,15 +11,6 @@
 #include "imaging/SimdTypes.h"
 #include "imaging/VCLImageUtils.h"
 
-// TAPESTRA_IMAGING_PORTABLE builds only the portable loops (to test them on any machine).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(TAPESTRA_IMAGING_PORTABLE)
-#define TAPESTRA_HAVE_AVX512_PATH 1
-#include <immintrin.h>
-#else
-#define TAPESTRA_HAVE_AVX512_PATH 0
-#endif
-
 namespace tapestra {
 
 namespace {
@@ -129,14 +120,6 @@ TAPESTRA_SIMD_INLINE v8d RoundToFloat512(v8d x) {
 #undef TAPESTRA_BLUR_GROUP
 }  // namespace avx512
 #pragma GCC pop_options
-#endif
-
-#if TAPESTRA_HAVE_AVX512_PATH
-bool UseAvx512() {
-  static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
-  return yes;
-}
 #endif
 
 void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int width, int range,

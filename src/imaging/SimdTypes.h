@@ -25,7 +25,31 @@
 #define TAPESTRA_IMAGING_CLONES
 #endif
 
+// Hand-written AVX-512 loops where GCC cannot form the instructions from the portable code
+// (float widening, gathers). TAPESTRA_IMAGING_PORTABLE builds only the portable loops, to
+// test them on any machine.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(TAPESTRA_IMAGING_PORTABLE)
+#define TAPESTRA_HAVE_AVX512_PATH 1
+// GCC 12 reports the deliberately undefined sources inside its own intrinsics as possibly
+// uninitialised (fixed in GCC 13); the state applies to the header's own lines.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#else
+#define TAPESTRA_HAVE_AVX512_PATH 0
+#endif
+
 namespace tapestra {
+
+#if TAPESTRA_HAVE_AVX512_PATH
+inline bool UseAvx512() {
+  static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+  return yes;
+}
+#endif
 
 typedef double v8d __attribute__((vector_size(64)));
 typedef float v8f __attribute__((vector_size(32)));

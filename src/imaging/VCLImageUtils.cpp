@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <numbers>
+#include <utility>
 
 #include "imaging/Parallel.h"
 #include "imaging/SimdTypes.h"
@@ -237,6 +238,112 @@ class RowSlots {
   std::size_t elems_;
 };
 
+// The tap values of one source row for output columns [0, n) of a block, as doubles in
+// T × 3 planes (tap, channel). xs[j * stride + k] is the source column of tap j of column k.
+template <int T>
+void GatherTaps(const std::uint8_t* in, const int* xs, int stride, int n, double* out) {
+  for (int k = 0; k < n; ++k) {
+    const int x0 = xs[k];
+    if (xs[static_cast<std::size_t>(T - 1) * stride + k] == x0 + T - 1) {
+      // Away from the edges the taps are T neighbouring pixels: 3T bytes in a row.
+      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0);
+      for (int q = 0; q < 3 * T; ++q)
+        out[static_cast<std::size_t>(q) * kPlane + k] = kByteValue[p[q]];
+      continue;
+    }
+    for (int j = 0; j < T; ++j) {
+      const std::uint8_t* p =
+          in + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(j) * stride + k]);
+      for (int ch = 0; ch < 3; ++ch) {
+        out[static_cast<std::size_t>(3 * j + ch) * kPlane + k] = kByteValue[p[ch]];
+      }
+    }
+  }
+}
+
+#if TAPESTRA_HAVE_AVX512_PATH
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512vl,avx512dq,avx512bw")
+namespace avx512 {
+
+// GatherTaps for 16 output columns at a time: where their taps are neighbours, the 3T bytes
+// of each column come from dword gathers and each byte position is spread into its plane.
+template <int T>
+void GatherTaps(const std::uint8_t* in, const int* xs, int stride, int n, double* out) {
+  const __m512i three = _mm512_set1_epi32(3), low = _mm512_set1_epi32(0xFF);
+  int k = 0;
+  for (; k + 16 <= n; k += 16) {
+    const __m512i x0 = _mm512_loadu_si512(xs + k);
+    const __m512i xl = _mm512_loadu_si512(xs + static_cast<std::size_t>(T - 1) * stride + k);
+    if (_mm512_cmpneq_epi32_mask(xl, _mm512_add_epi32(x0, _mm512_set1_epi32(T - 1))) != 0) {
+      tapestra::GatherTaps<T>(in, xs + k, stride, 16, out + k);
+      continue;
+    }
+    const __m512i off = _mm512_mullo_epi32(x0, three);
+    // Dwords at byte offsets 0, 4, 8 (T = 4) or 0, 2 (T = 2): never past the last tap byte.
+    constexpr int kWords = T == 4 ? 3 : 2;
+    constexpr int kStep = T == 4 ? 4 : 2;
+    __m512i d[kWords];
+    for (int i = 0; i < kWords; ++i) {
+      d[i] = _mm512_i32gather_epi32(_mm512_add_epi32(off, _mm512_set1_epi32(kStep * i)), in, 1);
+    }
+    for (int q = 0; q < 3 * T; ++q) {
+      const int word = T == 4 ? q / 4 : (q < 4 ? 0 : 1);
+      const int shift = 8 * (q - kStep * word);
+      const __m512i v = _mm512_and_si512(_mm512_srl_epi32(d[word], _mm_cvtsi32_si128(shift)), low);
+      double* o = out + static_cast<std::size_t>(q) * kPlane + k;
+      _mm512_storeu_pd(o, _mm512_cvtepi32_pd(_mm512_castsi512_si256(v)));
+      _mm512_storeu_pd(o + 8, _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(v, 1)));
+    }
+  }
+  if (k < n) tapestra::GatherTaps<T>(in, xs + k, stride, n - k, out + k);
+}
+
+}  // namespace avx512
+#pragma GCC pop_options
+#endif
+
+template <int T>
+void GatherTapsBest(const std::uint8_t* in, const int* xs, int stride, int n, double* out) {
+#if TAPESTRA_HAVE_AVX512_PATH
+  if (UseAvx512()) return avx512::GatherTaps<T>(in, xs, stride, n, out);
+#endif
+  GatherTaps<T>(in, xs, stride, n, out);
+}
+
+// Column blocks read every source row in pieces, which the hardware prefetcher does not see
+// coming; the rows the next output rows will need are requested ahead, once each.
+class RowPrefetcher {
+ public:
+  RowPrefetcher(const Bitmap24& src, std::size_t begin, std::size_t end)
+      : src_(src), begin_(begin), end_(end) {}
+  // Rows up to `row` + kAhead will be read soon.
+  void Ahead(int row) {
+    const int last = std::min(row + kAhead, src_.height() - 1);
+    for (; done_ < last;) {
+      const std::uint8_t* p = src_.row(++done_);
+      for (std::size_t b = begin_; b < end_; b += 64) __builtin_prefetch(p + b);
+    }
+  }
+
+ private:
+  static constexpr int kAhead = 2;
+  const Bitmap24& src_;
+  std::size_t begin_, end_;
+  int done_ = -1;
+};
+
+// Source bytes [first, last) that the taps of output columns [bx, bx + n) read.
+std::pair<std::size_t, std::size_t> SourceSpan(const ResizeAxis& cols, int bx, int n) {
+  int lo = cols.index[static_cast<std::size_t>(bx)], hi = lo;
+  for (int t = 0; t < cols.taps; ++t) {
+    const std::size_t at = static_cast<std::size_t>(t) * cols.size;
+    lo = std::min(lo, cols.index[at + bx]);
+    hi = std::max(hi, cols.index[at + bx + n - 1]);
+  }
+  return {3 * static_cast<std::size_t>(lo), 3 * static_cast<std::size_t>(hi) + 3};
+}
+
 // ---- Bilinear: the horizontal interpolation of a source row is exactly the "top" or
 // "bottom" value of every output pixel that uses the row, so it is computed once per source
 // row and block and kept as doubles.
@@ -252,22 +359,42 @@ void BilinearCombine(const double* top, const double* bottom, double wTop, doubl
   }
 }
 
+// top (or bottom) = p(x0) × (1 − dx) + p(x1) × dx per channel, from the gathered taps.
+TAPESTRA_IMAGING_CLONES
+void BilinearHorizontal(const double* taps, const double* wx, int n, double* h) {
+  for (int ch = 0; ch < 3; ++ch) {
+    const double* p = taps + static_cast<std::size_t>(ch) * kPlane;
+    const double* q = taps + static_cast<std::size_t>(3 + ch) * kPlane;
+    double* o = h + static_cast<std::size_t>(ch) * kPlane;
+    for (int k = 0; k < n; k += 8) {
+      const v8d r = Load8(p + k) * Load8(wx + k) + Load8(q + k) * Load8(wx + kPlane + k);
+      std::memcpy(o + k, &r, sizeof r);
+    }
+  }
+}
+
 void BilinearRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                   const ResizePlan& plan) {
   const int dw = plan.dstWidth, dh = plan.dstHeight;
   RowSlots slots(3, 3 * static_cast<std::size_t>(kPlane));
   std::vector<double> data(3 * slots.elems(), 0.0);
   std::vector<std::uint8_t> planes(3 * kBlock);
+  std::vector<double> taps(6 * static_cast<std::size_t>(kPlane), 0.0);
+  std::vector<double> wx(2 * static_cast<std::size_t>(kPlane), 0.0);
   const int* x0 = plan.cols.index.data();
-  const int* x1 = x0 + dw;
-  const double* w0 = plan.cols.weight.data();
-  const double* w1 = w0 + dw;
   for (int bx = 0; bx < dw; bx += kBlock) {
     const int n = std::min(kBlock, dw - bx);
     slots.Reset();
+    const auto [spanBegin, spanEnd] = SourceSpan(plan.cols, bx, n);
+    RowPrefetcher prefetch(src, spanBegin, spanEnd);
+    for (int j = 0; j < 2; ++j) {
+      std::copy_n(plan.cols.weight.data() + static_cast<std::size_t>(j) * dw + bx, n,
+                  wx.data() + static_cast<std::size_t>(j) * kPlane);
+    }
     for (int iy = rowBegin; iy < rowEnd; ++iy) {
       const int need[2] = {plan.rows.index[static_cast<std::size_t>(iy)],
                            plan.rows.index[static_cast<std::size_t>(dh) + iy]};
+      prefetch.Ahead(std::max(need[0], need[1]));
       const double* h[2];
       for (int i = 0; i < 2; ++i) {
         int s = slots.Find(need[i]);
@@ -275,14 +402,8 @@ void BilinearRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
         if (s < 0) {
           s = slots.Claim(need[i], need, 2);
           d = data.data() + static_cast<std::size_t>(s) * slots.elems();
-          const std::uint8_t* in = src.row(need[i]);
-          for (int k = 0; k < n; ++k) {
-            const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0[bx + k]);
-            const std::uint8_t* q = in + 3 * static_cast<std::size_t>(x1[bx + k]);
-            for (int ch = 0; ch < 3; ++ch) {
-              d[ch * kPlane + k] = p[ch] * w0[bx + k] + q[ch] * w1[bx + k];
-            }
-          }
+          GatherTapsBest<2>(src.row(need[i]), x0 + bx, dw, n, taps.data());
+          BilinearHorizontal(taps.data(), wx.data(), n, d);
         }
         h[i] = data.data() + static_cast<std::size_t>(s) * slots.elems();
       }
@@ -321,29 +442,6 @@ TAPESTRA_IMAGING_CLONES void KernelCombine(const double* const* taps, const doub
   }
 }
 
-// The tap values of one source row for output columns [0, n) of a block, as doubles in
-// T × 3 planes (tap, channel). xs[j * stride + k] is the source column of tap j of column k.
-template <int T>
-void GatherTaps(const std::uint8_t* in, const int* xs, int stride, int n, double* out) {
-  for (int k = 0; k < n; ++k) {
-    const int x0 = xs[k];
-    if (xs[static_cast<std::size_t>(T - 1) * stride + k] == x0 + T - 1) {
-      // Away from the edges the taps are T neighbouring pixels: 3T bytes in a row.
-      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x0);
-      for (int q = 0; q < 3 * T; ++q)
-        out[static_cast<std::size_t>(q) * kPlane + k] = kByteValue[p[q]];
-      continue;
-    }
-    for (int j = 0; j < T; ++j) {
-      const std::uint8_t* p =
-          in + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(j) * stride + k]);
-      for (int ch = 0; ch < 3; ++ch) {
-        out[static_cast<std::size_t>(3 * j + ch) * kPlane + k] = kByteValue[p[ch]];
-      }
-    }
-  }
-}
-
 template <int T>
 void KernelRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                 const ResizePlan& plan) {
@@ -356,6 +454,8 @@ void KernelRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
   for (int bx = 0; bx < dw; bx += kBlock) {
     const int n = std::min(kBlock, dw - bx);
     slots.Reset();
+    const auto [spanBegin, spanEnd] = SourceSpan(plan.cols, bx, n);
+    RowPrefetcher prefetch(src, spanBegin, spanEnd);
     for (int j = 0; j < T; ++j) {
       std::copy_n(plan.cols.weight.data() + static_cast<std::size_t>(j) * dw + bx, n,
                   kx.data() + static_cast<std::size_t>(j) * kPlane);
@@ -370,13 +470,14 @@ void KernelRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
         need[i] = plan.rows.index[static_cast<std::size_t>(i) * dh + iy];
         ky[i] = plan.rows.weight[static_cast<std::size_t>(i) * dh + iy];
       }
+      prefetch.Ahead(*std::max_element(need, need + T));
       for (int i = 0; i < T; ++i) {
         int s = slots.Find(need[i]);
         double* d = nullptr;
         if (s < 0) {
           s = slots.Claim(need[i], need, T);
           d = data.data() + static_cast<std::size_t>(s) * slots.elems();
-          GatherTaps<T>(src.row(need[i]), plan.cols.index.data() + bx, dw, n, d);
+          GatherTapsBest<T>(src.row(need[i]), plan.cols.index.data() + bx, dw, n, d);
         }
         taps[i] = data.data() + static_cast<std::size_t>(s) * slots.elems();
       }
@@ -417,10 +518,29 @@ int ResizePlan::SourceRowsNeeded(int rowEnd) const {
   return last + 1;
 }
 
+namespace {
+
+// A plan may be cut into bands or built by hand, so its tables are checked before use: an
+// index outside the source would be a read outside the bitmap.
+bool AxisFits(const ResizeAxis& axis, int size, int srcSize, TResizeMode mode) {
+  if (axis.size != size || axis.taps != TapsOf(mode)) return false;
+  const std::size_t entries = static_cast<std::size_t>(axis.taps) * size;
+  if (axis.index.size() != entries) return false;
+  if (mode != TResizeMode::rmNearest && axis.weight.size() != entries) return false;
+  return std::all_of(axis.index.begin(), axis.index.end(),
+                     [&](int i) { return i >= 0 && i < srcSize; });
+}
+
+}  // namespace
+
 bool BmpResizeRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                    const ResizePlan& plan) {
   if (plan.dstWidth < 1 || src.width() != plan.srcWidth || src.height() != plan.srcHeight ||
       dst.width() != plan.dstWidth || dst.height() != plan.dstHeight) {
+    return false;
+  }
+  if (!AxisFits(plan.cols, plan.dstWidth, plan.srcWidth, plan.mode) ||
+      !AxisFits(plan.rows, plan.dstHeight, plan.srcHeight, plan.mode)) {
     return false;
   }
   if (rowBegin < 0 || rowEnd > plan.dstHeight || rowBegin > rowEnd) return false;

@@ -144,6 +144,12 @@ TEST(BmpResizeRows, RefusesWhatDoesNotFitThePlan) {
   EXPECT_FALSE(BmpResizeRows(src, dst, 0, 21, plan));
   EXPECT_FALSE(BmpResizeRows(src, dst, -1, 5, plan));
   EXPECT_FALSE(BmpResizeRows(src, dst, 6, 5, plan));
+  ResizePlan damaged = plan;
+  damaged.rows.index[5] = 10;  // one past the last source row
+  EXPECT_FALSE(BmpResizeRows(src, dst, 0, 20, damaged));
+  damaged = plan;
+  damaged.cols.weight.pop_back();
+  EXPECT_FALSE(BmpResizeRows(src, dst, 0, 20, damaged));
   EXPECT_FALSE(plan.Build(10, 10, 0, 20, TResizeMode::rmBicubic));
 }
 
