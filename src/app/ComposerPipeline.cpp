@@ -1,13 +1,14 @@
 #include "app/ComposerPipeline.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include "platform/PictureDecoder.h"
+
+// libjpeg after the standard headers: it needs size_t and FILE declared.
+#include <jpeglib.h>
 
 namespace tapestra {
 
@@ -123,9 +127,23 @@ class BandResizer {
   }
   int rows() const { return whole_->dstHeight; }
   int SourceRowsNeeded(int begin, int end) const { return SourceRowsFor(whole_->rows, begin, end); }
-  // Output rows [begin, end) into pixels(), whose rows 0 … end − begin − 1 they become.
-  bool Run(const Bitmap24& src, int begin, int end) {
+  int LowestSourceRow(int begin, int end) const {
+    const ResizeAxis& rows = whole_->rows;
+    int low = rows.index.empty() ? 0 : rows.index[begin];
+    for (int t = 0; t < rows.taps; ++t) {
+      const int* idx = rows.index.data() + static_cast<std::size_t>(t) * rows.size;
+      for (int i = begin; i < end; ++i) low = std::min(low, idx[i]);
+    }
+    return low;
+  }
+  // Output rows [begin, end) into pixels(), whose rows 0 … end − begin − 1 they become. With
+  // ringRows > 0 the source is a ring of that many rows, source row y in row y % ringRows.
+  bool Run(const Bitmap24& src, int begin, int end, int ringRows) {
     SliceAxis(whole_->rows, begin, end - begin, band_.rows);
+    if (ringRows > 0) {
+      for (int& i : band_.rows.index) i %= ringRows;
+      band_.srcHeight = ringRows;
+    }
     band_.dstHeight = end - begin;
     if (!pixels_.resize(band_.dstWidth, band_.dstHeight)) return false;
     return BmpResizeRows(src, pixels_, 0, band_.dstHeight, band_);
@@ -240,6 +258,14 @@ class Composition {
   // now: all done, waiting for source rows, or taken by the other thread.
   void Work(const Bitmap24& src, int available);
   bool done() const;
+  // Reads the source from a ring of this many rows (source row y in ring row y % rows).
+  void UseRing(int rows) { ringRows_ = rows; }
+  // The most source rows one band reads: a ring must hold at least that many.
+  int LargestBandSpan() const;
+  // The lowest source row that a band still to be done reads; rows below it are free.
+  int LowWater() const;
+  // Counts the bands done, so that a thread can wait for the other to free ring rows.
+  std::atomic<unsigned>& progress() { return progress_; }
   bool failed() const { return failed_.load(); }
   Bitmap24 out;
 
@@ -261,6 +287,11 @@ class Composition {
   BlurWeights blur_;
   std::uint8_t contrast_[3][256] = {};
   std::atomic<bool> failed_{false};
+  std::atomic<unsigned> progress_{0};
+  // Per stream, the lowest source row its next band reads (INT32_MAX when it needs no more).
+  std::vector<std::unique_ptr<std::atomic<int>>> low_;
+  int ringRows_ = 0;
+  void UpdateLow(std::size_t stream);
 };
 
 bool Composition::Build(int width, int height, int screenWidth, int screenHeight,
@@ -307,7 +338,9 @@ bool Composition::Build(int width, int height, int screenWidth, int screenHeight
     for (std::size_t i = 0; i <= pieces_.size(); ++i) {
       locks_.push_back(std::make_unique<std::mutex>());
       finished_.push_back(std::make_unique<std::atomic<bool>>(false));
+      low_.push_back(std::make_unique<std::atomic<int>>(0));
     }
+    for (std::size_t i = 0; i < low_.size(); ++i) UpdateLow(i);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -352,7 +385,7 @@ bool Composition::StepFitted(const Bitmap24& src, int available) {
   const int rows = fittedResizer_.rows();
   const int begin = fittedDone_, end = std::min(rows, begin + kRowsPerStep);
   if (begin >= rows || fittedResizer_.SourceRowsNeeded(begin, end) > available) return false;
-  if (!fittedResizer_.Run(src, begin, end)) {
+  if (!fittedResizer_.Run(src, begin, end, ringRows_)) {
     failed_ = true;
     fittedDone_ = rows;
     return true;
@@ -370,7 +403,7 @@ bool Composition::StepFitted(const Bitmap24& src, int available) {
 bool Composition::StepPiece(Piece& p, const Bitmap24& src, int available) {
   const int begin = p.resized, end = std::min(p.height, begin + kRowsPerStep);
   if (begin >= p.height || p.resizer.SourceRowsNeeded(begin, end) > available) return false;
-  if (!p.resizer.Run(src, begin, end)) {
+  if (!p.resizer.Run(src, begin, end, ringRows_)) {
     failed_ = true;
     p.resized = p.finished = p.height;
     return true;
@@ -438,6 +471,11 @@ void Composition::Work(const Bitmap24& src, int available) {
           stepped = StepPiece(p, src, available);
           over = p.finished >= p.height;
         }
+        if (stepped) {
+          UpdateLow(s);
+          progress_.fetch_add(1, std::memory_order_acq_rel);
+          progress_.notify_all();
+        }
         if (over) finished_[s]->store(true);
         if (!stepped || over) break;
         progress = true;
@@ -446,48 +484,118 @@ void Composition::Work(const Bitmap24& src, int available) {
   }
 }
 
+void Composition::UpdateLow(std::size_t s) {
+  int low = INT32_MAX;
+  if (s == 0) {
+    const int rows = fittedResizer_.rows();
+    if (fittedDone_ < rows) {
+      low = fittedResizer_.LowestSourceRow(fittedDone_, std::min(rows, fittedDone_ + kRowsPerStep));
+    }
+  } else {
+    const Piece& p = *pieces_[s - 1];
+    if (p.resized < p.height) {
+      low = p.resizer.LowestSourceRow(p.resized, std::min(p.height, p.resized + kRowsPerStep));
+    }
+  }
+  low_[s]->store(low, std::memory_order_release);
+}
+
+int Composition::LowWater() const {
+  int low = INT32_MAX;
+  for (const auto& l : low_) low = std::min(low, l->load(std::memory_order_acquire));
+  return low;
+}
+
+int Composition::LargestBandSpan() const {
+  int span = 1;
+  const auto bands = [&](const BandResizer& r) {
+    for (int b = 0; b < r.rows(); b += kRowsPerStep) {
+      const int e = std::min(r.rows(), b + kRowsPerStep);
+      span = std::max(span, r.SourceRowsNeeded(b, e) - r.LowestSourceRow(b, e));
+    }
+  };
+  bands(fittedResizer_);
+  for (const auto& p : pieces_) bands(p->resizer);
+  return span;
+}
+
 bool Composition::done() const {
   return std::all_of(finished_.begin(), finished_.end(), [](const auto& f) { return f->load(); });
 }
 
-// Maps the pages of a fresh allocation ahead of the thread that fills it, so that thread
-// does not stop for a page fault every 4 KiB. Only a hint: without it the pages are faulted
-// in by the writes as usual.
-class Prefaulter {
+// libjpeg's scanline decoding into row addresses of our choosing (a ring), for the plain
+// baseline JPEGs whose pixels are known to equal LoadPicture's: 8-bit, not progressive, and
+// decoded without a single warning. Anything else is left to the loader.
+struct JpegErrors {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  int warnings = 0;
+};
+
+[[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+void JpegEmitMessage(j_common_ptr cinfo, int level) {
+  if (level < 0) ++reinterpret_cast<JpegErrors*>(cinfo->err)->warnings;
+}
+void JpegOutputMessage(j_common_ptr) {}
+
+// The libjpeg calls sit in functions that hold nothing with a destructor, since an error
+// returns through longjmp.
+class JpegRows {
  public:
-  Prefaulter(std::uint8_t* data, std::size_t size) {
-    const std::uintptr_t page = 4096;
-    const auto b = reinterpret_cast<std::uintptr_t>(data);
-    next_ = (b + page - 1) & ~(page - 1);
-    end_ = (b + size) & ~(page - 1);
+  JpegRows() = default;
+  JpegRows(const JpegRows&) = delete;
+  JpegRows& operator=(const JpegRows&) = delete;
+  ~JpegRows() {
+    if (created_) jpeg_destroy_decompress(&cinfo_);
   }
-  // Maps the next chunk at or after `from` (where the filling thread is now); false when all
-  // is mapped or the system cannot do it.
-  bool Step(const std::uint8_t* from) {
-#ifdef MADV_POPULATE_WRITE
-    next_ = std::max(next_, reinterpret_cast<std::uintptr_t>(from) & ~std::uintptr_t{4095});
-    if (next_ >= end_) return false;
-    const std::size_t chunk = std::min<std::uintptr_t>(end_ - next_, std::size_t{4} << 20);
-    if (::madvise(reinterpret_cast<void*>(next_), chunk, MADV_POPULATE_WRITE) != 0) {
-      next_ = end_;
-      return false;
+
+  bool Open(const unsigned char* data, std::size_t size) {
+    cinfo_.err = jpeg_std_error(&err_.pub);
+    err_.pub.error_exit = JpegErrorExit;
+    err_.pub.emit_message = JpegEmitMessage;
+    err_.pub.output_message = JpegOutputMessage;
+    if (setjmp(err_.jump)) return false;
+    jpeg_create_decompress(&cinfo_);
+    created_ = true;
+    jpeg_mem_src(&cinfo_, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) return false;
+    if (cinfo_.progressive_mode || cinfo_.data_precision != 8) return false;
+    cinfo_.out_color_space = JCS_EXT_BGR;
+    if (!jpeg_start_decompress(&cinfo_)) return false;
+    return err_.warnings == 0 && cinfo_.output_components == 3 &&
+           cinfo_.output_width == cinfo_.image_width &&
+           cinfo_.output_height == cinfo_.image_height && cinfo_.output_width <= INT32_MAX &&
+           cinfo_.output_height <= INT32_MAX;
+  }
+  int width() const { return static_cast<int>(cinfo_.output_width); }
+  int height() const { return static_cast<int>(cinfo_.output_height); }
+
+  // The next n rows; false on an error or any warning (damaged or truncated data).
+  bool Read(JSAMPROW* rows, int n) {
+    if (setjmp(err_.jump)) return false;
+    for (int done = 0; done < n;) {
+      const JDIMENSION got =
+          jpeg_read_scanlines(&cinfo_, rows + done, static_cast<JDIMENSION>(n - done));
+      if (got == 0) return false;
+      done += static_cast<int>(got);
     }
-    next_ += chunk;
-    return true;
-#else
-    return false;
-#endif
+    if (cinfo_.output_scanline >= cinfo_.output_height) jpeg_finish_decompress(&cinfo_);
+    return err_.warnings == 0;
   }
 
  private:
-  std::uintptr_t next_ = 0, end_ = 0;
+  jpeg_decompress_struct cinfo_{};
+  JpegErrors err_;
+  bool created_ = false;
 };
 
 // Runs the composition on this thread and one helper while `produce` makes source rows:
 // the helper works whenever rows arrive; this thread joins in once production ends.
 // `produce(publish)` calls publish(rows) after each band and returns false on damage.
 template <class Produce>
-bool RunComposition(Composition& c, const Bitmap24& src, Prefaulter* prefault, Produce&& produce) {
+bool RunComposition(Composition& c, const Bitmap24& src, Produce&& produce) {
   std::atomic<int> available{0};
   std::atomic<bool> ended{false};
   std::thread helper;
@@ -500,7 +608,6 @@ bool RunComposition(Composition& c, const Bitmap24& src, Prefaulter* prefault, P
         if (c.done()) return;
         if (ended.load(std::memory_order_acquire)) return;  // the rest is the other thread's
         if (available.load(std::memory_order_acquire) != seen) continue;
-        if (prefault != nullptr && seen < src.height() && prefault->Step(src.row(seen))) continue;
         available.wait(seen, std::memory_order_acquire);
       }
     });
@@ -557,7 +664,7 @@ bool ComposeStretchBlurFromBitmap(const Bitmap24& picture, int screenWidth, int 
   if (picture.empty()) return false;
   Composition c;
   if (!c.Build(picture.width(), picture.height(), screenWidth, screenHeight, mode)) return false;
-  const bool ok = RunComposition(c, picture, nullptr, [&](auto&& publish) {
+  const bool ok = RunComposition(c, picture, [&](auto&& publish) {
     publish(picture.height());
     return true;
   });
@@ -569,24 +676,105 @@ bool ComposeStretchBlurFromBitmap(const Bitmap24& picture, int screenWidth, int 
 bool ComposeStretchBlurFromJpeg(const std::string& fileName, int screenWidth, int screenHeight,
                                 TResizeMode mode, Bitmap24& out, Bitmap24* corners) {
   out.clear();
-  JpegBandDecoder decoder;
-  if (!decoder.open(fileName)) return false;
+  std::vector<unsigned char> bytes;
+  {
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || size > (std::streamoff{1} << 30)) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+  }
+  // The loader's own verdict on the header (size limits, plausibility) comes first.
+  {
+    JpegBandDecoder check;
+    if (!check.open(bytes.data(), bytes.size())) return false;
+  }
+  JpegRows jpeg;
+  if (!jpeg.Open(bytes.data(), bytes.size())) return false;
+  const int W = jpeg.width(), H = jpeg.height();
   Composition c;
-  if (!c.Build(decoder.width(), decoder.height(), screenWidth, screenHeight, mode)) return false;
-  Bitmap24 src;
-  if (!decoder.start(src)) return false;
-  // This thread decodes; the helper resamples every band as soon as its source rows exist
-  // and, while it waits, maps the pages the decoder is about to fill.
-  Prefaulter prefault(src.data(), src.stride() * static_cast<std::size_t>(src.height()));
-  const bool ok = RunComposition(c, src, &prefault, [&](auto&& publish) {
-    while (!decoder.done()) {
-      if (decoder.decodeRows(32) < 0) return false;
-      publish(decoder.rowsDone());
+  if (!c.Build(W, H, screenWidth, screenHeight, mode)) return false;
+
+  // The decoded rows live in a ring large enough for two of the widest bands and some slack:
+  // the full-size picture never exists.
+  const int ringRows = std::min(H, std::max(128, 2 * c.LargestBandSpan() + 4 * kRowsPerStep));
+  Bitmap24 ring;
+  if (!ring.resize(W, ringRows)) return false;
+  c.UseRing(ringRows);
+  // Rows 0, 1, H − 2 and H − 1 (all of them below 4): everything the colour analysis reads.
+  Bitmap24 edges;
+  if (corners != nullptr && !edges.resize(W, std::min(H, 4))) return false;
+  const auto edgeSlot = [&](int y) {
+    return H < 4 ? y : y < 2 ? y : y >= H - 2 ? y - (H - 4) : -1;
+  };
+
+  std::atomic<int> available{0};
+  std::atomic<bool> ended{false};
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      for (;;) {
+        const int seen = available.load(std::memory_order_acquire);
+        if (seen < 0) return;  // the source is damaged
+        c.Work(ring, seen);
+        if (c.done() || ended.load(std::memory_order_acquire)) return;
+        if (available.load(std::memory_order_acquire) != seen) continue;
+        available.wait(seen, std::memory_order_acquire);
+      }
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+
+  // This thread decodes into the ring as far as the slowest stream allows, and works on the
+  // bands itself while the ring is full.
+  constexpr int kDecodeRows = 16;
+  JSAMPROW rows[kDecodeRows];
+  bool damaged = false;
+  for (int decoded = 0; decoded < H && !damaged;) {
+    const int n = std::min({kDecodeRows, H - decoded, c.LowWater() + ringRows - decoded});
+    if (n <= 0) {
+      const unsigned before = c.progress().load(std::memory_order_acquire);
+      c.Work(ring, decoded);
+      if (c.failed()) {
+        damaged = true;
+        break;
+      }
+      if (c.progress().load(std::memory_order_acquire) == before) c.progress().wait(before);
+      continue;
     }
-    return true;
-  });
-  if (!ok) return false;
-  if (corners != nullptr) *corners = CornerProxy(src);
+    for (int i = 0; i < n; ++i) rows[i] = ring.row((decoded + i) % ringRows);
+    if (!jpeg.Read(rows, n)) {
+      damaged = true;
+      break;
+    }
+    if (corners != nullptr) {
+      for (int i = 0; i < n; ++i) {
+        const int slot = edgeSlot(decoded + i);
+        if (slot >= 0) std::memcpy(edges.row(slot), rows[i], 3 * static_cast<std::size_t>(W));
+      }
+    }
+    decoded += n;
+    available.store(decoded, std::memory_order_release);
+    available.notify_one();
+  }
+  if (damaged) {
+    available.store(-1, std::memory_order_release);
+    available.notify_one();
+    helper.join();
+    return false;
+  }
+  // Wakes the helper with a value it has not seen: every source row exists now.
+  ended.store(true, std::memory_order_release);
+  available.store(INT32_MAX, std::memory_order_release);
+  available.notify_one();
+  c.Work(ring, INT32_MAX);
+  helper.join();
+  c.Work(ring, INT32_MAX);  // anything the helper let go of as it left
+  if (!c.done() || c.failed()) return false;
+  if (corners != nullptr) *corners = CornerProxy(edges);
   out = std::move(c.out);
   return true;
 }

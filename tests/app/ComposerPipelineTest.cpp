@@ -85,16 +85,25 @@ INSTANTIATE_TEST_SUITE_P(
                           Shape{1, 1, 16, 9}),
         ::testing::Range(0, 9)));
 
-class PipelineJpeg : public ::testing::TestWithParam<int> {};
+struct JpegCase {
+  int w, h;
+  int subsampling;  // 0 = 4:4:4, 2 = 4:2:0, 3 = grey
+  bool progressive;
+  bool streamed;  // taken by the banded decoder (else the step-by-step path composes)
+};
+
+class PipelineJpeg : public ::testing::TestWithParam<JpegCase> {};
 
 // The whole change of a JPEG, composed while decoding, writes the same file and makes the
 // same desktop calls as decoding first and composing after.
 TEST_P(PipelineJpeg, SameChangeAsStepByStep) {
+  const JpegCase& c = GetParam();
   TempFolder temp;
   const std::string jpeg = temp.file("photo.jpg");
-  ASSERT_TRUE(WriteJpeg(MakePicture(733, 491, 7), jpeg, GetParam()));
+  ASSERT_TRUE(WriteJpeg(MakePicture(c.w, c.h, 7), jpeg, c.subsampling, c.progressive));
   Bitmap24 out, corners;
-  ASSERT_TRUE(ComposeStretchBlurFromJpeg(jpeg, 640, 360, TResizeMode::rmBicubic, out, &corners));
+  EXPECT_EQ(ComposeStretchBlurFromJpeg(jpeg, 640, 360, TResizeMode::rmBicubic, out, &corners),
+            c.streamed);
 
   for (const char* mode : {"single", "bright", "average"}) {
     std::vector<std::uint8_t> file[2];
@@ -121,7 +130,16 @@ TEST_P(PipelineJpeg, SameChangeAsStepByStep) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Subsampling, PipelineJpeg, ::testing::Values(0, 2, 3));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PipelineJpeg,
+    ::testing::Values(JpegCase{733, 491, 0, false, true}, JpegCase{733, 491, 2, false, true},
+                      JpegCase{733, 491, 3, false, true},
+                      // 4.2 source rows per output row: the row ring wraps many times.
+                      JpegCase{90, 1500, 2, false, true},
+                      // Few rows: the ring holds the whole picture.
+                      JpegCase{1500, 40, 2, false, true},
+                      // Progressive files are left to the loader.
+                      JpegCase{733, 491, 2, true, false}));
 
 TEST(ComposerPipeline, OnlyCleanJpegsAreStreamed) {
   TempFolder temp;

@@ -43,14 +43,16 @@ Bitmap24 MakePicture(int width, int height, std::uint32_t seed) {
   return bmp;
 }
 
-bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling) {
+bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling,
+               bool progressive) {
   tjhandle tj = tjInitCompress();
   if (tj == nullptr) return false;
   const int samp = subsampling == 0 ? TJSAMP_444 : subsampling == 3 ? TJSAMP_GRAY : TJSAMP_420;
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
-  const int rc = tjCompress2(tj, bmp.data(), bmp.width(), static_cast<int>(bmp.stride()),
-                             bmp.height(), TJPF_BGR, &jpeg, &size, samp, 90, 0);
+  const int rc =
+      tjCompress2(tj, bmp.data(), bmp.width(), static_cast<int>(bmp.stride()), bmp.height(),
+                  TJPF_BGR, &jpeg, &size, samp, 90, progressive ? TJFLAG_PROGRESSIVE : 0);
   bool ok = rc == 0;
   if (ok) {
     std::ofstream out(fileName, std::ios::binary);

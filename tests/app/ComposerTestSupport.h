@@ -28,8 +28,9 @@ class TempFolder {
 Bitmap24 MakePicture(int width, int height, std::uint32_t seed = 1);
 
 // Encodes bmp as a JPEG (quality 90) with the given chroma subsampling: 0 = 4:4:4,
-// 2 = 4:2:0, 3 = greyscale.
-bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling = 2);
+// 2 = 4:2:0, 3 = greyscale; baseline or progressive.
+bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling = 2,
+               bool progressive = false);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& fileName);
 
