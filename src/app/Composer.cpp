@@ -155,7 +155,10 @@ bool WallpaperComposer::ColourFromPicture() const {
   return settings_.BackgroundBright || settings_.BackgroundDark || settings_.BackgroundAverage;
 }
 
+// A picture that cannot be decoded has no corners: the desktop keeps its colour rather than
+// turning white (the colour analysis reads missing pixels as white).
 void WallpaperComposer::TakeBackgroundFromPicture(const Bitmap24& bmp) {
+  if (bmp.empty()) return;
   if (settings_.BackgroundBright) {
     settings_.BackgroundColor = GetBrightColor(bmp);
   } else if (settings_.BackgroundDark) {

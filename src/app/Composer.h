@@ -66,7 +66,7 @@ class WallpaperComposer {
   bool StretchBlurOnScreen(Bitmap24& BMP, ScreenSize screen);
   bool StretchTileOnScreen(Bitmap24& BMP, ScreenSize screen);
   bool AutomaticStyle(const std::string& FileName, Bitmap24& bmp, bool decoded);
-  // Step 4: the background colour from the picture's corners, when a colour mode asks.
+  // The background colour from the picture's corners, when a colour mode asks.
   void TakeBackgroundFromPicture(const Bitmap24& bmp);
   bool ColourFromPicture() const;
   bool SaveAndSet(const Bitmap24& bmp);

@@ -214,6 +214,20 @@ TEST_F(ComposerFixture, UnreadablePicture) {
   EXPECT_EQ(Written(), std::make_pair(0, 0));
 }
 
+TEST_F(ComposerFixture, UnreadablePictureKeepsTheDesktopColour) {
+  const std::string text = temp_.file("notes.png");
+  std::ofstream(text) << "not a picture\n";
+  settings_.BackgroundSingle = false;
+  settings_.BackgroundAverage = true;
+  settings_.BackgroundColor = 4242;
+  UseStyle(4);
+  EXPECT_TRUE(composer_.ChangeWallpaper(text));
+  EXPECT_EQ(desktop_.calls(), (Lines{"placement 0 0 0 0", "wallpaper " + text}));
+  UseStyle(6);
+  EXPECT_FALSE(composer_.ChangeWallpaper(text));
+  EXPECT_EQ(settings_.BackgroundColor, 4242);
+}
+
 TEST_F(ComposerFixture, RefusedFileGivesFalse) {
   desktop_.setWallpaperResult(false);
   const std::string picture = Picture(1200, 900);

@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -204,6 +205,9 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // An unreadable picture is an answer ("false"), not something for the image plugins to
+  // complain about on stderr.
+  setenv("QT_LOGGING_RULES", "qt.gui.imageio*=false", 0);
   std::ios::sync_with_stdio(false);
   return Run(std::vector<std::string>(argv + 1, argv + argc));
 }
