@@ -252,7 +252,10 @@ struct Piece {
 // advancing; a band is done as soon as the source rows it reads exist.
 class Composition {
  public:
-  bool Build(int width, int height, int screenWidth, int screenHeight, TResizeMode mode);
+  // The fitted picture is cut into `fittedParts` streams of rows (more than one only when the
+  // whole source is there from the start).
+  bool Build(int width, int height, int screenWidth, int screenHeight, TResizeMode mode,
+             int fittedParts = 1);
   // Advances every stream it can, for as long as it can. `available` source rows exist;
   // `complete` says no more will come. Returns when no band is left that this thread could do
   // now: all done, waiting for source rows, or taken by the other thread.
@@ -271,15 +274,18 @@ class Composition {
 
  private:
   void AddPiece(Rect area, Rect visible, const ResizePlan& background);
-  bool StepFitted(const Bitmap24& src, int available);
+  struct FittedPart {
+    BandResizer resizer;
+    int begin = 0, end = 0, done = 0;  // rows of the fitted picture
+  };
+  bool StepFitted(FittedPart& f, const Bitmap24& src, int available);
   bool StepPiece(Piece& p, const Bitmap24& src, int available);
   void FinishPieceRows(Piece& p, int upTo);
 
   StretchBlurGeometry geo_;
   Rect fit_;  // the fitted picture on the screen
   ResizePlan fitted_;
-  BandResizer fittedResizer_;
-  int fittedDone_ = 0;
+  std::vector<std::unique_ptr<FittedPart>> parts_;
   std::vector<std::unique_ptr<Piece>> pieces_;
   // One lock per stream: [0] the fitted picture, [1 + i] piece i.
   std::vector<std::unique_ptr<std::mutex>> locks_;
@@ -294,8 +300,8 @@ class Composition {
   void UpdateLow(std::size_t stream);
 };
 
-bool Composition::Build(int width, int height, int screenWidth, int screenHeight,
-                        TResizeMode mode) {
+bool Composition::Build(int width, int height, int screenWidth, int screenHeight, TResizeMode mode,
+                        int fittedParts) {
   if (!PlanStretchBlur(width, height, screenWidth, screenHeight, geo_)) return false;
   const int SW = screenWidth, SH = screenHeight;
   ResizePlan fitted, background;
@@ -313,7 +319,14 @@ bool Composition::Build(int width, int height, int screenWidth, int screenHeight
     SliceAxis(fitted.rows, fit_.y0 - geo_.y, fit_.y1 - fit_.y0, fitted_.rows);
     fitted_.dstWidth = fit_.x1 - fit_.x0;
     fitted_.dstHeight = fit_.y1 - fit_.y0;
-    fittedResizer_.Init(fitted_);
+    const int parts = std::clamp(fittedParts, 1, std::max(1, fitted_.dstHeight / kRowsPerStep));
+    for (int i = 0; i < parts; ++i) {
+      auto f = std::make_unique<FittedPart>();
+      f->resizer.Init(fitted_);
+      f->begin = f->done = fitted_.dstHeight * i / parts;
+      f->end = fitted_.dstHeight * (i + 1) / parts;
+      parts_.push_back(std::move(f));
+    }
 
     // The background shows left and right of the picture, or above and below it, or (for
     // rounding's sake) anywhere.
@@ -335,7 +348,7 @@ bool Composition::Build(int width, int height, int screenWidth, int screenHeight
     } else {
       AddPiece({0, 0, SW, SH}, {0, 0, SW, SH}, background);
     }
-    for (std::size_t i = 0; i <= pieces_.size(); ++i) {
+    for (std::size_t i = 0; i < parts_.size() + pieces_.size(); ++i) {
       locks_.push_back(std::make_unique<std::mutex>());
       finished_.push_back(std::make_unique<std::atomic<bool>>(false));
       low_.push_back(std::make_unique<std::atomic<int>>(0));
@@ -381,22 +394,21 @@ void Composition::AddPiece(Rect area, Rect visible, const ResizePlan& background
   pieces_.push_back(std::move(p));
 }
 
-bool Composition::StepFitted(const Bitmap24& src, int available) {
-  const int rows = fittedResizer_.rows();
-  const int begin = fittedDone_, end = std::min(rows, begin + kRowsPerStep);
-  if (begin >= rows || fittedResizer_.SourceRowsNeeded(begin, end) > available) return false;
-  if (!fittedResizer_.Run(src, begin, end, ringRows_)) {
+bool Composition::StepFitted(FittedPart& f, const Bitmap24& src, int available) {
+  const int begin = f.done, end = std::min(f.end, begin + kRowsPerStep);
+  if (begin >= f.end || f.resizer.SourceRowsNeeded(begin, end) > available) return false;
+  if (!f.resizer.Run(src, begin, end, ringRows_)) {
     failed_ = true;
-    fittedDone_ = rows;
+    f.done = f.end;
     return true;
   }
-  const Bitmap24& band = fittedResizer_.pixels();
+  const Bitmap24& band = f.resizer.pixels();
   const std::size_t bytes = 3 * static_cast<std::size_t>(band.width());
   for (int r = begin; r < end; ++r) {
     std::memcpy(out.row(fit_.y0 + r) + 3 * static_cast<std::size_t>(fit_.x0), band.row(r - begin),
                 bytes);
   }
-  fittedDone_ = end;
+  f.done = end;
   return true;
 }
 
@@ -463,11 +475,12 @@ void Composition::Work(const Bitmap24& src, int available) {
       // Several bands in a row while this thread holds the stream.
       for (int n = 0; n < 4; ++n) {
         bool stepped, over;
-        if (s == 0) {
-          stepped = StepFitted(src, available);
-          over = fittedDone_ >= fittedResizer_.rows();
+        if (s < parts_.size()) {
+          FittedPart& f = *parts_[s];
+          stepped = StepFitted(f, src, available);
+          over = f.done >= f.end;
         } else {
-          Piece& p = *pieces_[s - 1];
+          Piece& p = *pieces_[s - parts_.size()];
           stepped = StepPiece(p, src, available);
           over = p.finished >= p.height;
         }
@@ -486,13 +499,12 @@ void Composition::Work(const Bitmap24& src, int available) {
 
 void Composition::UpdateLow(std::size_t s) {
   int low = INT32_MAX;
-  if (s == 0) {
-    const int rows = fittedResizer_.rows();
-    if (fittedDone_ < rows) {
-      low = fittedResizer_.LowestSourceRow(fittedDone_, std::min(rows, fittedDone_ + kRowsPerStep));
-    }
+  if (s < parts_.size()) {
+    const FittedPart& f = *parts_[s];
+    if (f.done < f.end)
+      low = f.resizer.LowestSourceRow(f.done, std::min(f.end, f.done + kRowsPerStep));
   } else {
-    const Piece& p = *pieces_[s - 1];
+    const Piece& p = *pieces_[s - parts_.size()];
     if (p.resized < p.height) {
       low = p.resizer.LowestSourceRow(p.resized, std::min(p.height, p.resized + kRowsPerStep));
     }
@@ -508,14 +520,14 @@ int Composition::LowWater() const {
 
 int Composition::LargestBandSpan() const {
   int span = 1;
-  const auto bands = [&](const BandResizer& r) {
-    for (int b = 0; b < r.rows(); b += kRowsPerStep) {
-      const int e = std::min(r.rows(), b + kRowsPerStep);
+  const auto bands = [&](const BandResizer& r, int begin, int end) {
+    for (int b = begin; b < end; b += kRowsPerStep) {
+      const int e = std::min(end, b + kRowsPerStep);
       span = std::max(span, r.SourceRowsNeeded(b, e) - r.LowestSourceRow(b, e));
     }
   };
-  bands(fittedResizer_);
-  for (const auto& p : pieces_) bands(p->resizer);
+  for (const auto& f : parts_) bands(f->resizer, f->begin, f->end);
+  for (const auto& p : pieces_) bands(p->resizer, 0, p->height);
   return span;
 }
 
@@ -663,7 +675,8 @@ bool ComposeStretchBlurFromBitmap(const Bitmap24& picture, int screenWidth, int 
   out.clear();
   if (picture.empty()) return false;
   Composition c;
-  if (!c.Build(picture.width(), picture.height(), screenWidth, screenHeight, mode)) return false;
+  // Two threads from the start: the fitted picture in halves, so neither waits for the other.
+  if (!c.Build(picture.width(), picture.height(), screenWidth, screenHeight, mode, 2)) return false;
   const bool ok = RunComposition(c, picture, [&](auto&& publish) {
     publish(picture.height());
     return true;
