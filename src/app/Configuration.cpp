@@ -144,11 +144,15 @@ const char* ResizeModeName(TResizeMode mode) {
   return index < kResizeModeNames.size() ? kResizeModeNames[index] : "Bilinear";
 }
 
-TResizeMode ResizeModeFromName(const std::string& name) {
+std::optional<TResizeMode> ResizeModeFromExactName(const std::string& name) {
   for (std::size_t i = 0; i < kResizeModeNames.size(); ++i) {
     if (name == kResizeModeNames[i]) return static_cast<TResizeMode>(i);
   }
-  return TResizeMode::rmBilinear;
+  return std::nullopt;
+}
+
+TResizeMode ResizeModeFromName(const std::string& name) {
+  return ResizeModeFromExactName(name).value_or(TResizeMode::rmBilinear);
 }
 
 void ReadIni(const IniFile& ini, Settings& s, MenuState& menu, std::vector<std::string>& pictures) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@ namespace tapestra {
 
 // Names of the filters as the configuration and the settings list spell them.
 const char* ResizeModeName(TResizeMode mode);
-// Exact, case-sensitive match of the nine names; anything else is Bilinear.
+// Exact, case-sensitive match of the nine names; nothing for any other text.
+std::optional<TResizeMode> ResizeModeFromExactName(const std::string& name);
+// The same match for the configuration reader: anything else is Bilinear.
 TResizeMode ResizeModeFromName(const std::string& name);
 
 // Reads sections Main, Auto, Settings, SpecialDays and — in random order without

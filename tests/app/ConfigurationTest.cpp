@@ -95,6 +95,14 @@ TEST(ResizeModeNames, ExactNamesOnlyElseBilinear) {
   for (const auto& [name, mode] : cases) EXPECT_EQ(ResizeModeFromName(name), mode) << name;
   EXPECT_STREQ(ResizeModeName(TResizeMode::rmHermite), "Hermite");
   EXPECT_STREQ(ResizeModeName(static_cast<TResizeMode>(42)), "Bilinear");
+  // The exact form, which the compose tool's --filter uses, refuses instead of falling back.
+  for (int i = 0; i < 9; ++i) {
+    const auto mode = static_cast<TResizeMode>(i);
+    EXPECT_EQ(ResizeModeFromExactName(ResizeModeName(mode)), mode) << i;
+  }
+  for (const char* name : {"bilinear", "rmBilinear", "Gaussian", ""}) {
+    EXPECT_EQ(ResizeModeFromExactName(name), std::nullopt) << name;
+  }
 }
 
 TEST(PicturesSection, OnlyInRandomOrderWithoutShuffleAtStart) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/Composer.h"
+#include "app/Configuration.h"
 #include "imaging/ColorAnalysis.h"
 #include "imaging/VCLImageUtils.h"
 #include "platform/PictureDecoder.h"
@@ -56,16 +57,6 @@ std::optional<int> ParseInt32(std::string_view text) {
   const auto v = ParseInt(text);
   if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
   return static_cast<int>(*v);
-}
-
-std::optional<TResizeMode> ParseFilter(std::string_view name) {
-  static constexpr std::string_view kNames[] = {"Nearest", "Bilinear", "Bicubic",
-                                                "BSpline", "Hermite",  "Mitchell",
-                                                "Bell",    "Lanczos",  "Lagrange"};
-  for (std::size_t i = 0; i < std::size(kNames); ++i) {
-    if (name == kNames[i]) return static_cast<TResizeMode>(i);
-  }
-  return std::nullopt;
 }
 
 // Prints the answer of an in-place filter and writes the result only when it was accepted.
@@ -119,7 +110,7 @@ int Wallpaper(const std::vector<std::string>& args) {
       style = ParseInt32(v);
       if (!style) return Usage("--style wants a number");
     } else if (a == "--filter") {
-      filter = ParseFilter(v);
+      filter = ResizeModeFromExactName(v);
       if (!filter) return Usage("unknown filter " + v);
     } else if (a == "--background") {
       if (v != "single" && v != "bright" && v != "dark" && v != "average") {
@@ -169,7 +160,7 @@ int Run(const std::vector<std::string>& args) {
   if (cmd == "resize") {
     if (n != 5) return Usage("resize wants IN OUT WIDTH HEIGHT FILTER");
     const auto w = ParseInt32(args[3]), h = ParseInt32(args[4]);
-    const auto mode = ParseFilter(args[5]);
+    const auto mode = ResizeModeFromExactName(args[5]);
     if (!w || !h) return Usage("WIDTH and HEIGHT must be numbers");
     if (!mode) return Usage("unknown filter " + args[5]);
     return Filter(args[1], args[2], [&](Bitmap24& b) { return BmpResize(b, *w, *h, *mode); });
