@@ -1,5 +1,6 @@
-// Picture loading and the wallpaper file: a 6000 × 4000 JPEG (quality 90, 4:2:0, smooth
-// gradients with noise, as photos are) and a 3840 × 2160 BMP written the way the composer does.
+// Picture loading and the wallpaper file: a 6000 × 4000 JPEG (quality 90, 4:2:0, the picture
+// tests' smooth gradients with noise, as photos are) and a 3840 × 2160 BMP written the way the
+// composer does.
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <unistd.h>
@@ -11,28 +12,14 @@
 #include <vector>
 
 #include "platform/PictureDecoder.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 
 using tapestra::Bitmap24;
 
-Bitmap24 Pattern(int width, int height) {
-  Bitmap24 bmp;
-  bmp.resize(width, height);
-  std::uint32_t state = 12345;
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* p = bmp.row(y);
-    for (int x = 0; x < width; ++x, p += 3) {
-      state = state * 1664525u + 1013904223u;
-      const int noise = static_cast<int>(state >> 27) - 16;
-      auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
-      p[0] = clamp(x * 255 / width + noise);
-      p[1] = clamp(y * 255 / height + noise);
-      p[2] = clamp(((x + y) / 16) % 256 + noise);
-    }
-  }
-  return bmp;
-}
+using tapestra::test::CompressJpeg;
+using tapestra::test::Pattern;
 
 std::string TempPath(const char* name) {
   return "/tmp/tapestra-bench-" + std::to_string(::getpid()) + "-" + name;
@@ -41,20 +28,10 @@ std::string TempPath(const char* name) {
 // Written once per process, removed at exit.
 const std::string& JpegFile() {
   static const std::string path = [] {
-    const Bitmap24 src = Pattern(6000, 4000);
-    tjhandle h = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    if (tjCompress2(h, src.data(), src.width(), static_cast<int>(src.stride()), src.height(),
-                    TJPF_BGR, &out, &size, TJSAMP_420, 90, 0) != 0) {
-      std::abort();
-    }
+    const tapestra::test::Bytes jpeg = CompressJpeg(Pattern(6000, 4000), 90, TJSAMP_420);
+    if (jpeg.empty()) std::abort();
     const std::string p = TempPath("6000x4000.jpg");
-    std::FILE* f = std::fopen(p.c_str(), "wb");
-    std::fwrite(out, 1, size, f);
-    std::fclose(f);
-    tjFree(out);
-    tjDestroy(h);
+    tapestra::test::WriteBytes(p, jpeg);
     // A copy that outlives the static string, whose destructor runs before this handler.
     static const char* const toRemove = strdup(p.c_str());
     std::atexit([] { std::remove(toRemove); });

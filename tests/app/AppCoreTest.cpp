@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "TempFolder.h"
 #include "app/Scheduler.h"
 #include "platform/DataFolder.h"
 #include "platform/IniFile.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
@@ -32,8 +32,8 @@ class TimedChanger final : public WallpaperChanger {
 class AppCoreTest : public ::testing::Test {
  protected:
   AppCoreTest() : changer(clock), core(clock, random, box, changer, widgets) {
-    PrepareDataFolder(DataFolderIn(dir.path()));
-    core.LoadConfiguration(dir.path(), "tapestra.ini");
+    PrepareDataFolder(DataFolderIn(dir.folder()));
+    core.LoadConfiguration(dir.folder(), "tapestra.ini");
   }
 
   // Auto-change on with the given mode, started at the given moment, one picture in the list.
@@ -70,7 +70,7 @@ class AppCoreTest : public ::testing::Test {
     return IniFile(core.settings().INIPath + "tapestra.ini").readString("Main", key, "?");
   }
 
-  testing::TempFolder dir;
+  test::TempDir dir;
   testing::FakeClock clock;
   testing::ScriptedRandom random;
   testing::RecordingMessageBox box;

@@ -12,13 +12,14 @@
 #include "imaging/ColorAnalysis.h"
 #include "platform/PictureDecoder.h"
 #include "platform/RecordingDesktop.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
 
+using test::ReadBytes;
+using test::TempDir;
 using testing::MakePicture;
-using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteJpeg;
 
 // The composition done by hand, one library call after the other.
@@ -98,7 +99,7 @@ class PipelineJpeg : public ::testing::TestWithParam<JpegCase> {};
 // same desktop calls as decoding first and composing after.
 TEST_P(PipelineJpeg, SameChangeAsStepByStep) {
   const JpegCase& c = GetParam();
-  TempFolder temp;
+  TempDir temp;
   const std::string jpeg = temp.file("photo.jpg");
   ASSERT_TRUE(WriteJpeg(MakePicture(c.w, c.h, 7), jpeg, c.subsampling, c.progressive));
   Bitmap24 out, corners;
@@ -142,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                       JpegCase{733, 491, 2, true, false}));
 
 TEST(ComposerPipeline, OnlyCleanJpegsAreStreamed) {
-  TempFolder temp;
+  TempDir temp;
   const Bitmap24 picture = MakePicture(200, 150);
   Bitmap24 out;
   ASSERT_TRUE(SaveBmp24(picture, temp.file("p.bmp")));

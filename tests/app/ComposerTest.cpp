@@ -10,12 +10,13 @@
 #include "imaging/VCLImageUtils.h"
 #include "platform/PictureDecoder.h"
 #include "platform/RecordingDesktop.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
 
+using test::TempDir;
 using testing::MakePicture;
-using testing::TempFolder;
 using Lines = std::vector<std::string>;
 
 TEST(ComposerRounding, RoundoffIsHalfAwayFromZero) {
@@ -89,7 +90,7 @@ TEST(ComposerGeometry, SidesRoundingToNothingAreRefused) {
 class ComposerFixture : public ::testing::Test {
  protected:
   ComposerFixture() : desktop_({1920, 1080}), composer_(settings_, desktop_) {
-    settings_.INIPath = temp_.path() + "/";
+    settings_.INIPath = temp_.folder();
     settings_.OriginalFile = temp_.file("_WallPaper.bmp");
     settings_.ResizeMode = TResizeMode::rmBilinear;
   }
@@ -111,7 +112,7 @@ class ComposerFixture : public ::testing::Test {
   }
   const std::string& Original() const { return settings_.OriginalFile; }
 
-  TempFolder temp_;
+  TempDir temp_;
   Settings settings_;
   RecordingDesktop desktop_;
   WallpaperComposer composer_;
@@ -189,7 +190,7 @@ TEST_F(ComposerFixture, MissingFileChangesNothing) {
   for (int style : {4, 6, 7}) {
     UseStyle(style);
     EXPECT_FALSE(composer_.ChangeWallpaper(temp_.file("missing.jpg")));
-    EXPECT_FALSE(composer_.ChangeWallpaper(temp_.path()));  // a folder is no picture
+    EXPECT_FALSE(composer_.ChangeWallpaper(temp_.path().string()));  // a folder is no picture
   }
   EXPECT_TRUE(desktop_.calls().empty());
   EXPECT_EQ(Written(), std::make_pair(0, 0));

@@ -4,22 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace tapestra::testing {
-
-TempFolder::TempFolder() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "tapestra-composer-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
 
 Bitmap24 MakePicture(int width, int height, std::uint32_t seed) {
   Bitmap24 bmp;
@@ -62,11 +49,6 @@ bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling
   tjFree(jpeg);
   tjDestroy(tj);
   return ok;
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace tapestra::testing

@@ -1,27 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/Bitmap24.h"
 
 namespace tapestra::testing {
-
-// A private temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // A picture with smooth gradients, hard edges and grain, the same for the same seed, so
 // resampling, blur and rounding all have something to get wrong.
@@ -31,7 +15,5 @@ Bitmap24 MakePicture(int width, int height, std::uint32_t seed = 1);
 // 2 = 4:2:0, 3 = greyscale; baseline or progressive.
 bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling = 2,
                bool progressive = false);
-
-std::vector<std::uint8_t> ReadBytes(const std::string& fileName);
 
 }  // namespace tapestra::testing

@@ -11,12 +11,13 @@
 #include "ComposerTestSupport.h"
 #include "imaging/ColorAnalysis.h"
 #include "platform/PictureDecoder.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
 
+using test::TempDir;
 using testing::MakePicture;
-using testing::TempFolder;
 
 struct ToolRun {
   int status = -1;
@@ -50,7 +51,7 @@ class ComposeTool : public ::testing::Test {
     picture_ = temp_.file("in.bmp");
     EXPECT_TRUE(SaveBmp24(MakePicture(64, 48), picture_));
   }
-  TempFolder temp_;
+  TempDir temp_;
   std::string picture_;
 };
 
@@ -67,13 +68,13 @@ TEST_F(ComposeTool, MalformedCommandsExitWithTwo) {
       {"colors"},
       {"wallpaper", "--screen", "1920x1080", "--style", "6", "--filter", "Bilinear", picture_},
       {"wallpaper", "--screen", "1920", "--style", "6", "--filter", "Bilinear", "--folder",
-       temp_.path(), picture_},
+       temp_.path().string(), picture_},
       {"wallpaper", "--screen", "1920x1080", "--style", "six", "--filter", "Bilinear", "--folder",
-       temp_.path(), picture_},
+       temp_.path().string(), picture_},
       {"wallpaper", "--screen", "1920x1080", "--style", "6", "--filter", "Bilinear", "--background",
-       "random", "--folder", temp_.path(), picture_},
+       "random", "--folder", temp_.path().string(), picture_},
       {"wallpaper", "--screen", "1920x1080", "--style", "6", "--filter", "Bilinear", "--folder",
-       temp_.path(), picture_, picture_},
+       temp_.path().string(), picture_, picture_},
   };
   for (const auto& args : bad) {
     const ToolRun run = Tool(args);
@@ -121,8 +122,9 @@ TEST_F(ComposeTool, ColorsOfThePicture) {
 }
 
 TEST_F(ComposeTool, WallpaperPrintsTheDesktopCalls) {
-  const std::vector<std::string> common = {"wallpaper", "--screen", "1920x1080", "--filter",
-                                           "Bilinear",  "--folder", temp_.path()};
+  const std::vector<std::string> common = {"wallpaper",          "--screen", "1920x1080",
+                                           "--filter",           "Bilinear", "--folder",
+                                           temp_.path().string()};
   auto with = [&](std::vector<std::string> extra) {
     std::vector<std::string> args = common;
     args.insert(args.end(), extra.begin(), extra.end());
@@ -133,7 +135,7 @@ TEST_F(ComposeTool, WallpaperPrintsTheDesktopCalls) {
   EXPECT_EQ(run.out, "placement 0 1 0 0\nwallpaper " + picture_ + "\nresult true\n");
 
   run = with({"--style", "6", "--background", "dark", "--color", "255", picture_});
-  const std::string original = temp_.path() + "/_WallPaper.bmp";
+  const std::string original = temp_.file("_WallPaper.bmp");
   Bitmap24 bmp;
   LoadPicture(picture_, bmp);
   EXPECT_EQ(run.out, "background " + std::to_string(GetDarkColor(bmp)) +

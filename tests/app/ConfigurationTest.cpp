@@ -5,16 +5,15 @@
 #include <filesystem>
 
 #include "Fakes.h"
-#include "TempFolder.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
 
+using test::ReadFile;
+using test::WriteFile;
 using testing::At;
-using testing::ReadFile;
 using testing::RecordingMessageBox;
-using testing::TempFolder;
-using testing::WriteFile;
 
 struct Loaded {
   Settings s;
@@ -29,10 +28,10 @@ Loaded Read(const std::string& path) {
 }
 
 TEST(ReadIni, EmptyOrMissingFileGivesTheDefaults) {
-  TempFolder dir;
-  WriteFile(dir.path() + "empty.ini", "");
+  test::TempDir dir;
+  WriteFile(dir.folder() + "empty.ini", "");
   for (const std::string name : {"empty.ini", "missing.ini"}) {
-    const Loaded l = Read(dir.path() + name);
+    const Loaded l = Read(dir.folder() + name);
     const Settings& s = l.s;
     EXPECT_FALSE(l.menu.PM_Auto);
     EXPECT_FALSE(l.menu.PM_Prev || l.menu.PM_Next);
@@ -64,13 +63,13 @@ TEST(ReadIni, EmptyOrMissingFileGivesTheDefaults) {
 }
 
 TEST(ReadIni, OddValuesFollowTheKindRules) {
-  TempFolder dir;
-  WriteFile(dir.path() + "t.ini",
+  test::TempDir dir;
+  WriteFile(dir.folder() + "t.ini",
             "[main]\nautochange=7\nShowClock=1\nCurrentPictureNo=x\n"
             "[Auto]\nIntervalH=abc\nEverydayH=-3\nCategory= \"Family photos\" \n"
             "[Settings]\nCalendarTransparentValue=300\nWallpaperStyleNo=265\nBGType=0x10\n"
             "[SpecialDays]\nb=12/24,Eve\na=2021/3/5\n");
-  const Loaded l = Read(dir.path() + "t.ini");
+  const Loaded l = Read(dir.folder() + "t.ini");
   EXPECT_TRUE(l.menu.PM_Auto);  // any non-zero value is true
   EXPECT_TRUE(l.menu.PM_Prev && l.menu.PM_Next);
   EXPECT_TRUE(l.menu.PM_Move_Clock_Enabled);
@@ -113,8 +112,8 @@ TEST(PicturesSection, OnlyInRandomOrderWithoutShuffleAtStart) {
                {"Sequential=0\nRandom=1\nShuffle=0\n", true},
                {"Sequential=0\nRandom=1\nShuffle=1\n", false}};
   for (const Case& c : cases) {
-    TempFolder dir;
-    const std::string path = dir.path() + "t.ini";
+    test::TempDir dir;
+    const std::string path = dir.folder() + "t.ini";
     WriteFile(path, std::string("[Auto]\n") + c.auto_ + "[Pictures]\n1=/b.jpg\n0=/a.jpg\n");
     Loaded l = Read(path);
     const std::vector<std::string> restored{"/b.jpg", "/a.jpg"};
@@ -130,8 +129,8 @@ TEST(PicturesSection, OnlyInRandomOrderWithoutShuffleAtStart) {
 }
 
 TEST(Writers, WriteTheirKeysInOrderAndReadBack) {
-  TempFolder dir;
-  const std::string path = dir.path() + "t.ini";
+  test::TempDir dir;
+  const std::string path = dir.folder() + "t.ini";
   WriteFile(path, "[Calendar]\nLeft=5\n[Main]\nStale=1\nAutoChange=1\n");
   Settings s;
   s.CurrentPictureNo = 2;
@@ -182,24 +181,24 @@ TEST(SpecialDays, DatedEntriesBeforeThisMonthAreDroppedAndKeysKeepTheirIndex) {
 }
 
 TEST(WriteConfiguration, FolderThatCannotBeCreatedShowsTheErrorAndWritesNothing) {
-  TempFolder dir;
+  test::TempDir dir;
   // A plain file where the last level of the data folder should be.
-  WriteFile(dir.path() + "ZENTRO/Tapestra", "not a folder");
+  WriteFile(dir.folder() + "ZENTRO/Tapestra", "not a folder");
   Settings s;
-  s.INIPath = dir.path() + "ZENTRO/Tapestra/";
+  s.INIPath = dir.folder() + "ZENTRO/Tapestra/";
   s.INIFile = "tapestra.ini";
   RecordingMessageBox box;
   EXPECT_FALSE(WriteConfiguration(s, box, [&](IniFile& ini) { WriteAutoSection(ini, s); }));
   ASSERT_EQ(box.errors.size(), 1u);
   EXPECT_EQ(box.errors[0], "<" + s.INIPath + "> creation error.\nConfigurations may not be saved.");
-  EXPECT_EQ(ReadFile(dir.path() + "ZENTRO/Tapestra"), "not a folder");
+  EXPECT_EQ(ReadFile(dir.folder() + "ZENTRO/Tapestra"), "not a folder");
 
   // Only the last level is created: a missing parent fails the same way.
-  s.INIPath = dir.path() + "missing/Tapestra/";
+  s.INIPath = dir.folder() + "missing/Tapestra/";
   EXPECT_FALSE(WriteConfiguration(s, box, [&](IniFile& ini) { WriteAutoSection(ini, s); }));
   EXPECT_EQ(box.errors.size(), 2u);
 
-  s.INIPath = dir.path() + "ZENTRO2/";
+  s.INIPath = dir.folder() + "ZENTRO2/";
   EXPECT_TRUE(WriteConfiguration(s, box, [&](IniFile& ini) { WriteAutoSection(ini, s); }));
   EXPECT_TRUE(std::filesystem::exists(s.INIPath + s.INIFile));
 }

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "app/AppCore.h"
 #include "app/Fakes.h"
 #include "library/UnitPics.h"
+#include "support/TempDir.h"
 
 namespace tapestra::test {
 

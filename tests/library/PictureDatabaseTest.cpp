@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "TempDir.h"
 #include "library/PictureDatabase.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
@@ -280,8 +280,8 @@ TEST_F(LibraryTest, CheckAvailableThenDisableErase) {
   const std::string here = dir_.file("here.jpg");
   const std::string gone = dir_.file("gone.jpg");
   const std::string back = dir_.file("back.jpg");
-  test::writeBytes(here, "x");
-  test::writeBytes(back, "x");
+  test::WriteFile(here, "x");
+  test::WriteFile(back, "x");
   const RowId other = addGroup("Other");
   db_.AppendPictures({gone});
   const RowId sea = addGroup("Sea");
@@ -295,7 +295,7 @@ TEST_F(LibraryTest, CheckAvailableThenDisableErase) {
   EXPECT_EQ(db_.currentPictureRow(), 2);
   EXPECT_EQ(db_.currentPicture()->enabled, 0);
 
-  test::writeBytes(back, "x");
+  test::WriteFile(back, "x");
   db_.CheckAvailable();
   EXPECT_EQ(pictures(sea), gone + ":0- " + here + ":1 " + back + ":2 " + gone + ":3- ");
 

@@ -290,13 +290,13 @@ TEST_F(GroupDialogTest, DamagedLibraryShowsTheErrorAndEndsTheProgram) {
     SCOPED_TRACE(content.size());
     box.errors.clear();
     exits = 0;
-    writeBytes(dir.file("Lumeno.sdb"), content);
+    WriteFile(dir.file("Lumeno.sdb"), content);
     makePics();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_EQ(box.errors[0], "[" + dir.file("") + "Lumeno.sdb] が読めません");
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(pics->databaseOpen());
-    EXPECT_EQ(readBytes(dir.file("Lumeno.sdb")), content);  // left as it was
+    EXPECT_EQ(ReadFile(dir.file("Lumeno.sdb")), content);  // left as it was
     // The library is not there: the rotation finds nothing, and the dialog still opens.
     core.LoadPictures();
     EXPECT_TRUE(core.Pictures().empty());

@@ -9,7 +9,7 @@
 
 #include "platform/BmpCodec.h"
 #include "platform/PictureDecoder.h"
-#include "platform/PictureFixtures.h"
+#include "support/PictureFixtures.h"
 
 namespace tapestra {
 namespace {
@@ -250,7 +250,7 @@ TEST(BmpCodec, ShortPaletteGivesBlackForMissingEntries) {
 }
 
 TEST(SaveBmp24, WritesExactHeaderAndBottomUpPaddedRows) {
-  test::PictureDir dir;
+  test::TempDir dir;
   Bitmap24 bmp;
   ASSERT_TRUE(bmp.resize(3, 2));
   for (int y = 0; y < 2; ++y) {
@@ -273,7 +273,7 @@ TEST(SaveBmp24, WritesExactHeaderAndBottomUpPaddedRows) {
 }
 
 TEST(SaveBmp24, FailureLeavesOldFileAndNoTemporary) {
-  test::PictureDir dir;
+  test::TempDir dir;
   Bitmap24 bmp = test::Pattern(5, 3);
   const std::string path = dir.file("keep.bmp");
   test::WriteBytes(path, {'o', 'l', 'd'});

@@ -15,38 +15,15 @@
 #include "platform/DesktopBackends.h"
 #include "platform/DesktopHandOver.h"
 #include "platform/RecordingDesktop.h"
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    path_ = fs::temp_directory_path() /
-            ("tapestra-desktop-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-    fs::create_directories(path_);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-  fs::path write(const std::string& name, const std::string& content) const {
-    const fs::path p = path_ / name;
-    std::ofstream(p, std::ios::binary) << content;
-    return p;
-  }
-
- private:
-  static inline int counter_ = 0;
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadFile;
+using test::TempDir;
 
 // Sets an environment variable for one test.
 class ScopedEnv {
@@ -80,14 +57,14 @@ TEST(HandOverPath, GivesTheComposedFileAFreshName) {
   EXPECT_EQ(first.parent_path(), dir.path());
   EXPECT_NE(first, composed);
   EXPECT_TRUE(first.filename().string().starts_with("_WallPaper-"));
-  EXPECT_EQ(ReadAll(first), "first");
+  EXPECT_EQ(ReadFile(first), "first");
   EXPECT_FALSE(fs::exists(stale));
   // The composer writes its next picture by replacing the file.
   fs::remove(composed);
   dir.write("_WallPaper.bmp", "second");
   const fs::path second = HandOverPath(composed.string());
   EXPECT_NE(second, first);
-  EXPECT_EQ(ReadAll(second), "second");
+  EXPECT_EQ(ReadFile(second), "second");
   EXPECT_FALSE(fs::exists(first)) << "the previous copy is removed";
   EXPECT_TRUE(fs::exists(composed)) << "the composer's own file stays";
 }
@@ -206,7 +183,7 @@ class FakeCommand {
   // The calls so far, each as its arguments joined by spaces.
   std::vector<std::string> calls() const {
     std::vector<std::string> out;
-    std::istringstream in(ReadAll(log()));
+    std::istringstream in(ReadFile(log()));
     std::string line, call;
     while (std::getline(in, line)) {
       if (line.empty()) {

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "support/TempDir.h"
 
 namespace tapestra {
 namespace {
@@ -14,27 +14,11 @@ namespace fs = std::filesystem;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ini-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "tapestra.ini").string();
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all);
-    fs::remove_all(dir_);
-  }
-  void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-  std::string read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  void write(const std::string& text) { test::WriteFile(path_, text); }
+  std::string read() const { return test::ReadFile(path_); }
 
-  fs::path dir_;
-  std::string path_;
+  test::TempDir dir_;
+  std::string path_ = dir_.file("tapestra.ini");
 };
 
 TEST_F(IniFileTest, LookupIsCaseInsensitiveAndDropsQuotes) {
@@ -101,21 +85,21 @@ TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileIntact) {
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_directory(fs::path(path_) / "keep"));
   } else {
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
     std::string error;
     EXPECT_FALSE(ini.save(&error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(read(), "[Main]\nCurrentPictureNo=1\n");
   }
   // No temporary file is left behind.
-  fs::permissions(dir_, fs::perms::owner_all);
-  for (const auto& entry : fs::directory_iterator(dir_)) {
+  fs::permissions(dir_.path(), fs::perms::owner_all);
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
     EXPECT_EQ(entry.path().filename(), "tapestra.ini");
   }
 }
 
 TEST_F(IniFileTest, MissingFileReadsEmpty) {
-  IniFile ini((dir_ / "none.ini").string());
+  IniFile ini(dir_.file("none.ini"));
   EXPECT_FALSE(ini.hasSection("Main"));
   EXPECT_EQ(ini.readInteger("Main", "AutoChange", 5), 5);
 }

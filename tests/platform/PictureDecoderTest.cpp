@@ -9,13 +9,13 @@
 
 #include "platform/BmpCodec.h"
 #include "platform/PictureDecoder.h"
-#include "platform/PictureFixtures.h"
+#include "support/PictureFixtures.h"
 
 namespace tapestra {
 namespace {
 
 using test::Bytes;
-using test::PictureDir;
+using test::TempDir;
 
 Bytes ToBytes(const QByteArray& a) {
   return Bytes(a.begin(), a.end());
@@ -136,20 +136,20 @@ void ExpectPixel(const Bitmap24& bmp, int x, int y, int b, int g, int r) {
 struct FileCase {
   const char* name;
   const char* fileName;
-  std::function<void(const PictureDir&, const std::string&)> make;
+  std::function<void(const TempDir&, const std::string&)> make;
   int width;  // 0 × 0: an empty bitmap is expected
   int height;
   std::function<void(const Bitmap24&)> check;
 };
 
 auto Write(Bytes bytes) {
-  return [bytes](const PictureDir&, const std::string& path) { test::WriteBytes(path, bytes); };
+  return [bytes](const TempDir&, const std::string& path) { test::WriteBytes(path, bytes); };
 }
 auto WriteLazy(std::function<Bytes()> make) {
-  return [make](const PictureDir&, const std::string& path) { test::WriteBytes(path, make()); };
+  return [make](const TempDir&, const std::string& path) { test::WriteBytes(path, make()); };
 }
 auto Nothing() {
-  return [](const PictureDir&, const std::string&) {};
+  return [](const TempDir&, const std::string&) {};
 }
 
 class LoadPictureFiles : public ::testing::TestWithParam<FileCase> {};
@@ -158,7 +158,7 @@ class LoadPictureFiles : public ::testing::TestWithParam<FileCase> {};
 // an allocation the header alone asked for.
 TEST_P(LoadPictureFiles, GivesPictureOrEmpty) {
   const FileCase& c = GetParam();
-  PictureDir dir;
+  TempDir dir;
   const std::string path = dir.file(c.fileName);
   c.make(dir, path);
   Bitmap24 bmp = test::Pattern(3, 3);  // a previous content must not survive a failure
@@ -174,16 +174,15 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"zeroBytes", "empty.jpg", Write({}), 0, 0, {}},
         FileCase{"textNamedJpg", "note.jpg", Write({'h', 'e', 'l', 'l', 'o', '\n'}), 0, 0, {}},
         FileCase{"missingPath", "missing.png", Nothing(), 0, 0, {}},
-        FileCase{
-            "folder",
-            "folder.jpg",
-            [](const PictureDir&, const std::string& p) { std::filesystem::create_directory(p); },
-            0,
-            0,
-            {}},
+        FileCase{"folder",
+                 "folder.jpg",
+                 [](const TempDir&, const std::string& p) { std::filesystem::create_directory(p); },
+                 0,
+                 0,
+                 {}},
         FileCase{"fifoDoesNotBlock",
                  "pipe.bmp",
-                 [](const PictureDir&, const std::string& p) { ::mkfifo(p.c_str(), 0600); },
+                 [](const TempDir&, const std::string& p) { ::mkfifo(p.c_str(), 0600); },
                  0,
                  0,
                  {}},
@@ -262,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadPicture, SavedBitmapsComeBackExactly) {
-  PictureDir dir;
+  TempDir dir;
   for (const auto& [w, h] : {std::pair{1, 1}, {1, 7}, {7, 1}, {3, 2}, {17, 5}, {64, 3}}) {
     const Bitmap24 original = test::Pattern(w, h, w * 31 + h);
     const std::string path = dir.file("round.bmp");
@@ -274,7 +273,7 @@ TEST(LoadPicture, SavedBitmapsComeBackExactly) {
 }
 
 TEST(JpegBandDecoder, BandsGiveTheSamePixelsAsLoadPicture) {
-  PictureDir dir;
+  TempDir dir;
   const std::string path = dir.file("bands.jpg");
   test::WriteBytes(path, Jpeg(123, 77));
   Bitmap24 whole;
@@ -302,7 +301,7 @@ TEST(JpegBandDecoder, BandsGiveTheSamePixelsAsLoadPicture) {
 }
 
 TEST(JpegBandDecoder, RefusesOtherFilesAndStopsOnTruncation) {
-  PictureDir dir;
+  TempDir dir;
   JpegBandDecoder dec;
   EXPECT_FALSE(dec.open(dir.file("missing.jpg")));
   test::WriteBytes(dir.file("gif.jpg"), kGif);
@@ -331,7 +330,7 @@ class LoadPictureScaledSizes : public ::testing::TestWithParam<ScaledCase> {};
 
 TEST_P(LoadPictureScaledSizes, FitsTheBox) {
   const ScaledCase& c = GetParam();
-  PictureDir dir;
+  TempDir dir;
   const std::string path = dir.file(c.fileName);
   test::WriteBytes(path, c.make());
   Bitmap24 bmp;
@@ -380,7 +379,7 @@ class ReadPictureSizes : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(ReadPictureSizes, ReadsHeaderSize) {
   const SizeCase& c = GetParam();
-  PictureDir dir;
+  TempDir dir;
   const std::string path = dir.file(c.fileName);
   test::WriteBytes(path, c.make());
   int w = -1, h = -1;

@@ -1,61 +1,20 @@
 #pragma once
 
-// Pictures made inside the tests: temp folders, raw bytes, TurboJPEG-compressed patterns.
+// Pictures made inside the tests: patterns and their TurboJPEG-compressed bytes.
 
-#include <gtest/gtest.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "platform/Bitmap24.h"
+#include "support/TempDir.h"
 
 namespace tapestra::test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder per test, removed afterwards.
-class PictureDir {
- public:
-  PictureDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("pictures-") + std::to_string(::getpid()) + "-" +
-                       info->test_suite_name() + "-" + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~PictureDir() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-inline Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 // A smooth gradient with a little noise: the kind of content photos have.
 inline Bitmap24 Pattern(int width, int height, unsigned seed = 1) {
