@@ -3,11 +3,9 @@
 
 #include <gio/gio.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "platform/DesktopBackends.h"
-#include "platform/DesktopHandOver.h"
 #include "platform/DesktopScreens.h"
 
 namespace tapestra {
@@ -43,7 +41,7 @@ Schema SchemaFor(DesktopKind flavour) {
   }
 }
 
-class GnomeDesktop : public Desktop {
+class GnomeDesktop : public SessionDesktop {
  public:
   explicit GnomeDesktop(DesktopKind flavour) : schema_(SchemaFor(flavour)) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
@@ -60,19 +58,16 @@ class GnomeDesktop : public Desktop {
 
   bool available() const { return settings_ != nullptr; }
 
-  ScreenSize screenSize() override { return SessionScreenSize(); }
-
-  bool setPlacement(int wallpaperStyle, int tileWallpaper, int, int) override {
-    placement_ = PlacementFromValues(wallpaperStyle, tileWallpaper);
+  bool setPlacement(int wallpaperStyle, int tileWallpaper, int originX, int originY) override {
+    SessionDesktop::setPlacement(wallpaperStyle, tileWallpaper, originX, originY);
     return usable();
   }
 
   bool setWallpaper(const std::string& path) override {
     if (!usable()) return false;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    const std::string handed = HandOverPath(path);
-    const std::string value = schema_.uri ? FileUri(handed) : handed;
+    const std::optional<std::string> handed = HandOverFile(path);
+    if (!handed) return false;
+    const std::string value = schema_.uri ? FileUri(*handed) : *handed;
     if (value.empty()) return false;
     bool ok = set(schema_.pictureKey, value);
     if (hasDark_) ok = set("picture-uri-dark", value) && ok;
@@ -122,8 +117,6 @@ class GnomeDesktop : public Desktop {
   GSettings* settings_ = nullptr;
   bool hasDark_ = false;
   bool warned_ = false;
-  Placement placement_ = Placement::Center;
-  TColor colour_ = 0;
 };
 
 }  // namespace

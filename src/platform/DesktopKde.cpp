@@ -3,30 +3,21 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <filesystem>
 #include <memory>
 
 #include "platform/DesktopBackends.h"
-#include "platform/DesktopHandOver.h"
 #include "platform/DesktopScreens.h"
 
 namespace tapestra {
 
 namespace {
 
-class KdeDesktop : public Desktop {
+class KdeDesktop : public SessionDesktop {
  public:
-  ScreenSize screenSize() override { return SessionScreenSize(); }
-
-  bool setPlacement(int wallpaperStyle, int tileWallpaper, int, int) override {
-    placement_ = PlacementFromValues(wallpaperStyle, tileWallpaper);
-    return true;
-  }
-
   bool setWallpaper(const std::string& path) override {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    const std::string uri = FileUri(HandOverPath(path));
+    const std::optional<std::string> handed = HandOverFile(path);
+    if (!handed) return false;
+    const std::string uri = FileUri(*handed);
     if (uri.empty()) return false;
     return evaluate(KdeWallpaperScript(uri, placement_));
   }
@@ -60,8 +51,6 @@ class KdeDesktop : public Desktop {
     return false;
   }
 
-  Placement placement_ = Placement::Center;
-  TColor colour_ = 0;
   bool warnedLocked_ = false, warnedError_ = false;
 };
 

@@ -3,30 +3,20 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <filesystem>
 #include <memory>
 
 #include "platform/DesktopBackends.h"
-#include "platform/DesktopHandOver.h"
 #include "platform/DesktopScreens.h"
 
 namespace tapestra {
 
 namespace {
 
-class LxqtDesktop : public Desktop {
+class LxqtDesktop : public SessionDesktop {
  public:
-  ScreenSize screenSize() override { return SessionScreenSize(); }
-
-  bool setPlacement(int wallpaperStyle, int tileWallpaper, int, int) override {
-    placement_ = PlacementFromValues(wallpaperStyle, tileWallpaper);
-    return true;
-  }
-
   bool setWallpaper(const std::string& path) override {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    return launch(PcmanfmQtArgs(HandOverPath(path), placement_));
+    const std::optional<std::string> handed = HandOverFile(path);
+    return handed && launch(PcmanfmQtArgs(*handed, placement_));
   }
 
   bool clearWallpaper() override { return launch({"--wallpaper-mode", "color"}); }
@@ -49,8 +39,6 @@ class LxqtDesktop : public Desktop {
     return false;
   }
 
-  Placement placement_ = Placement::Center;
-  TColor colour_ = 0;
   bool warnedColour_ = false, warnedMissing_ = false;
 };
 

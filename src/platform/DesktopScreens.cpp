@@ -7,8 +7,11 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
+
+#include "platform/DesktopHandOver.h"
 
 namespace tapestra {
 
@@ -135,6 +138,12 @@ void WarnOnce(bool& said, const std::string& message) {
   if (said) return;
   said = true;
   std::cerr << "tapestra: " << message << std::endl;
+}
+
+std::optional<std::string> SessionDesktop::HandOverFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  return HandOverPath(path);
 }
 
 }  // namespace tapestra

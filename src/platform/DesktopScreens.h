@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,25 @@ int SessionWorkspaceCount();
 
 // Says the message on stderr the first time it is given for this flag.
 void WarnOnce(bool& said, const std::string& message);
+
+// What the session desktops (GNOME family, XFCE, KDE, LXQt) have in common: the screen size
+// from the session's X server, the placement kept for the next setWallpaper, the colour they
+// last set, and the picture handed over only when it is a file.
+class SessionDesktop : public Desktop {
+ public:
+  ScreenSize screenSize() override { return SessionScreenSize(); }
+
+  bool setPlacement(int wallpaperStyle, int tileWallpaper, int, int) override {
+    placement_ = PlacementFromValues(wallpaperStyle, tileWallpaper);
+    return true;
+  }
+
+ protected:
+  // HandOverPath of a regular file; nothing for a missing file, a folder or a device.
+  static std::optional<std::string> HandOverFile(const std::string& path);
+
+  Placement placement_ = Placement::Center;
+  TColor colour_ = 0;
+};
 
 }  // namespace tapestra

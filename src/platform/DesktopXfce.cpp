@@ -3,11 +3,9 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <filesystem>
 #include <memory>
 
 #include "platform/DesktopBackends.h"
-#include "platform/DesktopHandOver.h"
 #include "platform/DesktopScreens.h"
 
 namespace tapestra {
@@ -16,20 +14,12 @@ namespace {
 
 constexpr int kTimeoutMs = 5000;
 
-class XfceDesktop : public Desktop {
+class XfceDesktop : public SessionDesktop {
  public:
-  ScreenSize screenSize() override { return SessionScreenSize(); }
-
-  bool setPlacement(int wallpaperStyle, int tileWallpaper, int, int) override {
-    placement_ = PlacementFromValues(wallpaperStyle, tileWallpaper);
-    return true;
-  }
-
   bool setWallpaper(const std::string& path) override {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    return applyAll(
-        XfceWallpaperSettings(monitors(), SessionWorkspaceCount(), HandOverPath(path), placement_));
+    const std::optional<std::string> handed = HandOverFile(path);
+    return handed && applyAll(XfceWallpaperSettings(monitors(), SessionWorkspaceCount(), *handed,
+                                                    placement_));
   }
 
   bool clearWallpaper() override {
@@ -104,8 +94,6 @@ class XfceDesktop : public Desktop {
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   }
 
-  Placement placement_ = Placement::Center;
-  TColor colour_ = 0;
   bool colourKnown_ = false;
   bool started_ = true;
   bool warnedMissing_ = false, warnedTimeout_ = false;
