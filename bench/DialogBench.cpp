@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "app/AppCore.h"
+#include "app/DesktopWidgetsStub.h"
 #include "library/UnitPics.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "support/OffscreenApp.h"
 
 namespace tapestra {
 namespace {
@@ -36,35 +38,17 @@ class NoChanger final : public WallpaperChanger {
   bool ChangeWallpaper(const std::string&) override { return true; }
 };
 
-class NoWidgets final : public DesktopWidgets {
- public:
-  void SetCalendar(TDateTime) override {}
-  void ShowCalendarBackdropBehindAll() override {}
-  void ShowCalendar() override {}
-  void ShowClockBackdrop() override {}
-  void ShowClock() override {}
-  void SaveCalendar() override {}
-  void SaveClock() override {}
-};
-
 struct World {
   SystemClock clock;
   SystemRandom random;
   QuietBox box;
   NoChanger changer;
-  NoWidgets widgets;
+  DesktopWidgetsStub widgets;
   AppCore core{clock, random, box, changer, widgets};
 };
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "dialog_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
+  return test::OffscreenApp("dialog_bench");
 }
 
 // A data folder whose library holds a small group and, selected and active, a group of

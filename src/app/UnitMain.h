@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/AppCore.h"
+#include "app/DesktopWidgetsStub.h"
 #include "platform/MessageBoxQt.h"
 
 class QAction;
@@ -14,18 +15,6 @@ class QMenu;
 class QSystemTrayIcon;
 
 namespace tapestra {
-
-// Calendar and clock windows are not built yet: every call does nothing.
-class DesktopWidgetsStub final : public DesktopWidgets {
- public:
-  void SetCalendar(TDateTime) override {}
-  void ShowCalendarBackdropBehindAll() override {}
-  void ShowCalendar() override {}
-  void ShowClockBackdrop() override {}
-  void ShowClock() override {}
-  void SaveCalendar() override {}
-  void SaveClock() override {}
-};
 
 // The hidden main window: owns the tray icon, its menu, the main timer and the logic core.
 class TFormMain : public QWidget {

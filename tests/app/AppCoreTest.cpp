@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "app/DesktopWidgetsStub.h"
 #include "app/Scheduler.h"
 #include "platform/DataFolder.h"
 #include "platform/IniFile.h"
@@ -74,7 +75,7 @@ class AppCoreTest : public ::testing::Test {
   testing::FakeClock clock;
   testing::ScriptedRandom random;
   testing::RecordingMessageBox box;
-  testing::NullWidgets widgets;
+  DesktopWidgetsStub widgets;
   TimedChanger changer;
   AppCore core;
 };

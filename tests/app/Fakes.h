@@ -54,17 +54,6 @@ class RecordingChanger final : public WallpaperChanger {
   std::vector<std::string> shown;
 };
 
-class NullWidgets final : public DesktopWidgets {
- public:
-  void SetCalendar(TDateTime) override {}
-  void ShowCalendarBackdropBehindAll() override {}
-  void ShowCalendar() override {}
-  void ShowClockBackdrop() override {}
-  void ShowClock() override {}
-  void SaveCalendar() override {}
-  void SaveClock() override {}
-};
-
 inline TDateTime At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
   return EncodeDateTime({y, mo, d, h, mi, s, ms});
 }

@@ -12,21 +12,16 @@
 #include <vector>
 
 #include "app/AppCore.h"
+#include "app/DesktopWidgetsStub.h"
 #include "app/Fakes.h"
 #include "library/UnitPics.h"
+#include "support/OffscreenApp.h"
 #include "support/TempDir.h"
 
 namespace tapestra::test {
 
 inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "library_ui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
+  return OffscreenApp("library_ui_tests");
 }
 
 class DialogTest : public ::testing::Test {
@@ -70,7 +65,7 @@ class DialogTest : public ::testing::Test {
   testing::ScriptedRandom random;
   testing::RecordingMessageBox box;
   testing::RecordingChanger changer;
-  testing::NullWidgets widgets;
+  DesktopWidgetsStub widgets;
   AppCore core;
   std::unique_ptr<TFormPics> pics;
   QStringList chosen;
