@@ -1,5 +1,6 @@
 // The program entry: single instance, the windows in their creation order, the message loop.
 #include <QApplication>
+#include <QLoggingCategory>
 #include <memory>
 
 #include "app/Composer.h"
@@ -43,6 +44,8 @@ int main(int argc, char* argv[]) {
 
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // A damaged picture is simply skipped; the image plugins need not say so on every change.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
 
   SystemClock clock;
   SystemRandom random;
