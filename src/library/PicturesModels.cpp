@@ -25,15 +25,30 @@ QVariant Heading(const char* text, int role, bool bold) {
 
 }  // namespace
 
+LibraryTableModel::LibraryTableModel(const PictureDatabase& db, int columns, QObject* parent)
+    : QAbstractTableModel(parent), db_(db), columns_(columns) {}
+
+int LibraryTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : columns_;
+}
+
+// The library tells us after its rows have changed; the views re-read everything anyway.
+void LibraryTableModel::reset() {
+  beginResetModel();
+  recount();
+  endResetModel();
+}
+
+void LibraryTableModel::rowsChanged(int first, int last) {
+  if (countChanged() || first > last || first < 0 || last >= rowCount()) return reset();
+  emit dataChanged(index(first, 0), index(last, columns_ - 1));
+}
+
 CategoriesModel::CategoriesModel(const PictureDatabase& db, QObject* parent)
-    : QAbstractTableModel(parent), db_(db) {}
+    : LibraryTableModel(db, 1, parent) {}
 
 int CategoriesModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : db_.categoryCount();
-}
-
-int CategoriesModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 1;
 }
 
 QVariant CategoriesModel::data(const QModelIndex& index, int role) const {
@@ -47,26 +62,11 @@ QVariant CategoriesModel::headerData(int section, Qt::Orientation orientation, i
   return Heading("グループ名称", role, true);
 }
 
-// The library tells us after its rows have changed; the views re-read everything anyway.
-void CategoriesModel::reset() {
-  beginResetModel();
-  endResetModel();
-}
-
-void CategoriesModel::rowsChanged(int first, int last) {
-  if (first > last || first < 0 || last >= rowCount()) return reset();
-  emit dataChanged(index(first, 0), index(last, 0));
-}
-
 PicturesModel::PicturesModel(const PictureDatabase& db, QObject* parent)
-    : QAbstractTableModel(parent), db_(db), rows_(db.pictureCount()) {}
+    : LibraryTableModel(db, 2, parent), rows_(db.pictureCount()) {}
 
 int PicturesModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
-}
-
-int PicturesModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 2;
 }
 
 QVariant PicturesModel::data(const QModelIndex& index, int role) const {
@@ -90,15 +90,12 @@ QVariant PicturesModel::headerData(int section, Qt::Orientation orientation, int
   return {};
 }
 
-void PicturesModel::reset() {
-  beginResetModel();
+void PicturesModel::recount() {
   rows_ = db_.pictureCount();
-  endResetModel();
 }
 
-void PicturesModel::rowsChanged(int first, int last) {
-  if (rows_ != db_.pictureCount() || first > last || first < 0 || last >= rows_) return reset();
-  emit dataChanged(index(first, 0), index(last, columnCount() - 1));
+bool PicturesModel::countChanged() const {
+  return rows_ != db_.pictureCount();
 }
 
 }  // namespace tapestra
