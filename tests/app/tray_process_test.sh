@@ -102,5 +102,26 @@ check "the plain file is untouched" grep -qx 'not a folder' "$work/cfg3/ZENTRO/T
 kill -KILL "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 
+# 4. A library file that is not a database: its message, then the exit sequence; the file is
+# left as it was.
+mkdir -p "$work/cfg4/ZENTRO/Tapestra"
+head -c 4096 /dev/urandom > "$work/cfg4/ZENTRO/Tapestra/Lumeno.sdb"
+before=$(md5sum < "$work/cfg4/ZENTRO/Tapestra/Lumeno.sdb")
+export XDG_CONFIG_HOME="$work/cfg4"
+"$exe" >"$work/stderr.log" 2>&1 &
+pid=$!
+if command -v xdotool >/dev/null; then
+  id=$(box)
+  check "library error shown" test -n "$id"
+  [ -n "$id" ] && xdotool windowfocus --sync "$id" key Return 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  check "the program ends after the library error" bash -c "! kill -0 $pid 2>/dev/null"
+  wait "$pid"; status=$?
+  check "and exits normally (status $status)" test "$status" -eq 0
+  check "Main section written on the way out" grep -qx 'AutoChange=0' "$work/cfg4/ZENTRO/Tapestra/tapestra.ini"
+fi
+check "the library file is untouched" test "$(md5sum < "$work/cfg4/ZENTRO/Tapestra/Lumeno.sdb")" = "$before"
+kill -KILL "$pid" 2>/dev/null
+
 echo "tray process: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
