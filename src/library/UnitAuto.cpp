@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "app/Configuration.h"
+#include "library/ReportErrors.h"
 
 namespace tapestra {
 
@@ -156,13 +157,7 @@ void TFormAuto::buildControls() {
   connect(PMA, &QMenu::aboutToShow, this, [this] { PMAPopup(); });
 
   const auto guarded = [this](void (TFormAuto::*handler)()) {
-    return [this, handler] {
-      try {
-        (this->*handler)();
-      } catch (const std::exception& e) {
-        box_.error(e.what());
-      }
-    };
+    return [this, handler] { ReportErrors(box_, [&] { (this->*handler)(); }); };
   };
   connect(PMA_Shuffle, &QAction::triggered, this, guarded(&TFormAuto::PMA_ShuffleClick));
   connect(PMA_AllCategories, &QAction::triggered, this,

@@ -20,6 +20,7 @@
 
 #include "library/PicturesModels.h"
 #include "library/PlatformPictureDatabase.h"
+#include "library/ReportErrors.h"
 #include "platform/Bitmap24.h"
 #include "platform/DataFolder.h"
 #include "platform/PictureDecoder.h"
@@ -232,7 +233,7 @@ void TFormPics::buildControls() {
     QAction* action = PMP->addAction(QString::fromUtf8(caption));
     action->setObjectName(QString::fromLatin1(name));
     connect(action, &QAction::triggered, this,
-            [this, handler] { guarded([&] { (this->*handler)(); }); });
+            [this, handler] { ReportErrors(box_, [&] { (this->*handler)(); }); });
     addAction(action);
     return action;
   };
@@ -247,7 +248,7 @@ void TFormPics::buildControls() {
 
   const auto onClick = [this](QAbstractButton* button, void (TFormPics::*handler)()) {
     connect(button, &QAbstractButton::clicked, this,
-            [this, handler] { guarded([&] { (this->*handler)(); }); });
+            [this, handler] { ReportErrors(box_, [&] { (this->*handler)(); }); });
   };
   onClick(ButtonCategoryAdd, &TFormPics::ButtonCategoryAddClick);
   onClick(ButtonCategoryUpd, &TFormPics::ButtonCategoryUpdClick);
@@ -266,30 +267,19 @@ void TFormPics::buildControls() {
   connect(DBGridCategories->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (syncingViews_ || !current.isValid()) return;
-            guarded([&] { db_.SelectCategory(current.row()); });
+            ReportErrors(box_, [&] { db_.SelectCategory(current.row()); });
           });
   connect(DBGridPictures->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (syncingViews_ || !current.isValid()) return;
-            guarded([&] { db_.SelectPicture(current.row()); });
+            ReportErrors(box_, [&] { db_.SelectPicture(current.row()); });
           });
   connect(DBGridCategories, &QTableView::clicked, this,
-          [this] { guarded([&] { DBGridCategoriesCellClick(); }); });
+          [this] { ReportErrors(box_, [&] { DBGridCategoriesCellClick(); }); });
   connect(DBGridPictures, &QTableView::clicked, this,
-          [this] { guarded([&] { DBGridPicturesCellClick(); }); });
+          [this] { ReportErrors(box_, [&] { DBGridPicturesCellClick(); }); });
   connect(DBGridPictures, &QTableView::doubleClicked, this,
-          [this] { guarded([&] { DBGridPicturesDblClick(); }); });
-}
-
-// Database errors are reported and the dialog stays usable; nothing may escape into Qt's event
-// loop.
-template <class F>
-void TFormPics::guarded(F&& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    box_.error(e.what());
-  }
+          [this] { ReportErrors(box_, [&] { DBGridPicturesDblClick(); }); });
 }
 
 void TFormPics::FormCreate() {
@@ -313,13 +303,13 @@ void TFormPics::FormCreate() {
   LabelPictureInfo->clear();
   const Settings& s = core_.settings();
   if (s.RB_Seq || s.Shuffle) {
-    guarded([&] { core_.LoadPictures(); });
+    ReportErrors(box_, [&] { core_.LoadPictures(); });
   }
 }
 
 void TFormPics::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) guarded([&] { FormShow(); });
+  if (!event->spontaneous()) ReportErrors(box_, [&] { FormShow(); });
 }
 
 void TFormPics::contextMenuEvent(QContextMenuEvent* event) {

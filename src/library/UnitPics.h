@@ -93,8 +93,6 @@ class TFormPics final : public QDialog, private PictureDatabase::Listener {
  private:
   void FormCreate();
   void buildControls();
-  template <class F>
-  void guarded(F&& handler);
   bool isActiveGroup() const;
   void turnAutoChangeOff();
   void reloadRotationKeeping(std::optional<RowId> picture);
