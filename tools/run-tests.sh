@@ -11,6 +11,20 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAPESTRA_W
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 
+# A short libFuzzer run of every parser of outside data (INI, BMP, any picture file).
+if [ "${TAPESTRA_SKIP_FUZZ:-0}" != 1 ] && command -v clang++ >/dev/null; then
+  fuzzers="fuzz_ini_file fuzz_bmp_reader fuzz_load_picture"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTAPESTRA_FUZZ=ON -DTAPESTRA_BUILD_BENCH=OFF
+  # shellcheck disable=SC2086
+  cmake --build build-fuzz -j "$jobs" --target $fuzzers
+  for fuzzer in $fuzzers; do
+    mkdir -p "build-fuzz/corpus/$fuzzer"
+    "build-fuzz/tests/fuzz/$fuzzer" -max_total_time="${TAPESTRA_FUZZ_SECONDS:-15}" \
+      -artifact_prefix="build-fuzz/" "build-fuzz/corpus/$fuzzer" 2>&1 | tail -n 1
+  done
+fi
+
 if [ "${TAPESTRA_SKIP_SANITIZERS:-0}" != 1 ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAPESTRA_WERROR=ON \
     -DTAPESTRA_SANITIZE=ON -DTAPESTRA_BUILD_BENCH=OFF
