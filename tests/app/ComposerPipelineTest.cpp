@@ -9,6 +9,7 @@
 #include "ComposerTestSupport.h"
 #include "app/Composer.h"
 #include "app/ComposerPipeline.h"
+#include "app/Configuration.h"
 #include "imaging/ColorAnalysis.h"
 #include "platform/PictureDecoder.h"
 #include "platform/RecordingDesktop.h"
@@ -84,7 +85,14 @@ INSTANTIATE_TEST_SUITE_P(
                           Shape{20, 400, 320, 180},   // a narrow strip in the middle
                           Shape{3, 2, 40, 30},        // enlarged from almost nothing
                           Shape{1, 1, 16, 9}),
-        ::testing::Range(0, 9)));
+        ::testing::Range(0, 9)),
+    [](const ::testing::TestParamInfo<PipelineShapes::ParamType>& info) {
+      // No structured binding: its comma would split the macro's arguments.
+      const Shape& s = std::get<0>(info.param);
+      const int filter = std::get<1>(info.param);
+      return std::to_string(s.w) + "x" + std::to_string(s.h) + "_to_" + std::to_string(s.sw) + "x" +
+             std::to_string(s.sh) + "_" + ResizeModeName(static_cast<TResizeMode>(filter));
+    });
 
 struct JpegCase {
   int w, h;
@@ -140,7 +148,13 @@ INSTANTIATE_TEST_SUITE_P(
                       // Few rows: the ring holds the whole picture.
                       JpegCase{1500, 40, 2, false, true},
                       // Progressive files are left to the loader.
-                      JpegCase{733, 491, 2, true, false}));
+                      JpegCase{733, 491, 2, true, false}),
+    [](const ::testing::TestParamInfo<JpegCase>& info) {
+      const JpegCase& c = info.param;
+      const char* samp = c.subsampling == 0 ? "444" : c.subsampling == 3 ? "grey" : "420";
+      return std::to_string(c.w) + "x" + std::to_string(c.h) + "_" + samp +
+             (c.progressive ? "_progressive" : "_baseline");
+    });
 
 TEST(ComposerPipeline, OnlyCleanJpegsAreStreamed) {
   TempDir temp;
