@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -26,65 +25,11 @@ namespace tapestra {
 namespace {
 
 constexpr int kBlurZone = 3;
-constexpr int kBlurRange = 3 * kBlurZone;  // the blur reads this many pixels to either side
+constexpr int kBlurRange = GaussianBlurReach(kBlurZone);  // the blur reads this far either side
 constexpr int kMarginContrast = -10;
 constexpr int kRowsPerStep = 16;  // output rows per band: keeps the resampler's row cache warm
-constexpr int kLanePad = 64;      // spare lanes after each scratch row for whole-vector reads
-// Rows of the horizontal pass kept for the vertical one: a band, and the blur's reach on
-// either side of the rows still to be finished.
-constexpr int kRingRows = kRowsPerStep + 2 * kBlurRange + 8;
-
-// Eight-lane vectors (GCC/Clang vector extensions): each operation is the lane-wise IEEE
-// operation of the scalar code, so the bytes are those of the scalar arithmetic; the clones
-// pick AVX2 or AVX-512 at run time. No fused multiply-add (-ffp-contract=off).
-#if !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-#if defined(__x86_64__) && defined(__linux__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define TAPESTRA_COMPOSER_CLONES __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
-#else
-#define TAPESTRA_COMPOSER_CLONES
-#endif
-#define TAPESTRA_COMPOSER_INLINE inline __attribute__((always_inline))
-
-typedef double Lanes __attribute__((vector_size(64)));
-typedef float LanesF __attribute__((vector_size(32)));
-typedef std::int32_t LanesI __attribute__((vector_size(32)));
-typedef std::uint8_t LanesU8 __attribute__((vector_size(8)));
-
-TAPESTRA_COMPOSER_INLINE Lanes Splat(double x) {
-  return Lanes{x, x, x, x, x, x, x, x};
-}
-TAPESTRA_COMPOSER_INLINE Lanes Load8(const double* p) {
-  Lanes v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-typedef std::uint64_t LanesU64 __attribute__((vector_size(64)));
-// Rounded to single precision (nearest, ties to even) and widened again: the blur's running
-// sums. Done in the double domain, since GCC widens float vectors piece by piece: adding and
-// removing M = 1.5 · 2^(e + 29), e the exponent of x, rounds x at the last bit of a float of
-// that exponent. Exact for 0 and for normal floats, the whole range the blur produces.
-TAPESTRA_COMPOSER_INLINE Lanes RoundToFloat(Lanes x) {
-  const LanesU64 bits = (LanesU64)x;
-  const LanesU64 m = ((bits & 0x7FF0000000000000ull) + (29ull << 52)) | (1ull << 51);
-  const Lanes magic = (Lanes)m;
-  return (x + magic) - magic;
-}
-// AdjustByte on eight lanes: clamp to 0 … 255, round half to even (adding and subtracting
-// 2^52 rounds in the nearest-even mode exactly like nearbyint below 2^52).
-TAPESTRA_COMPOSER_INLINE Lanes Adjusted(Lanes x) {
-  const Lanes zero = Splat(0), top = Splat(255), magic = Splat(0x1p52);
-  x = x < zero ? zero : x;
-  x = x > top ? top : x;
-  return (x + magic) - magic;
-}
-TAPESTRA_COMPOSER_INLINE void StoreAdjusted8(Lanes x, std::uint8_t* out) {
-  x = Adjusted(x);
-  const LanesU8 b = __builtin_convertvector(__builtin_convertvector(x, LanesI), LanesU8);
-  std::memcpy(out, &b, sizeof b);
-}
+// Rows of a piece blurred in one go: a band, and at the end the blur's reach above it.
+constexpr int kFinishRows = kRowsPerStep + kBlurRange;
 
 struct Rect {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -156,80 +101,6 @@ class BandResizer {
   Bitmap24 pixels_;
 };
 
-// The Gaussian weights and the weight sums of the borders, formed exactly as GaussianBlur
-// forms them: each addition in double precision, stored as single precision.
-struct BlurWeights {
-  BlurWeights() {
-    for (int i = 0; i <= kBlurRange; ++i) {
-      gauss[i] = static_cast<float>(
-          std::exp(static_cast<double>(-i * i) / static_cast<double>(2 * kBlurZone * kBlurZone)));
-      g[i] = gauss[i];
-    }
-  }
-  // The sum of the weights of the taps that exist around position x of n.
-  double Count(int x, int n) const {
-    float count = 0;
-    for (int i = std::max(0, x - kBlurRange); i <= std::min(n - 1, x + kBlurRange); ++i) {
-      count = static_cast<float>(static_cast<double>(count) +
-                                 static_cast<double>(gauss[std::abs(i - x)]));
-    }
-    return count;
-  }
-  float gauss[kBlurRange + 1];
-  double g[kBlurRange + 1];
-};
-
-// Four vectors of eight lanes at a time, so that the dependent chains (add, round to float)
-// of independent lanes overlap.
-constexpr int kGroup = 4;
-constexpr int kStep = 8 * kGroup;
-
-// The horizontal pass over one row of n interleaved bytes. A neighbour at pixel distance t is
-// 3t bytes away, so every byte is a lane; missing neighbours are zeros in `padded` (adding
-// 0 × g leaves a non-negative float sum unchanged, exactly as skipping the tap does). The
-// rounded bytes are kept as doubles for the vertical pass, which reads each 19 times.
-TAPESTRA_COMPOSER_CLONES
-void BlurRowHorizontal(const std::uint8_t* in, double* out, int n, const double* g,
-                       const double* countLanes, double* padded) {
-  constexpr int halo = 3 * kBlurRange;
-  const int span = n + 2 * halo + kStep;
-  for (int q = 0; q < span; ++q) {
-    const int i = q - halo;
-    padded[q] = i >= 0 && i < n ? in[i] : 0.0;
-  }
-  for (int k = 0; k < n; k += kStep) {
-    const double* p = padded + halo + k;
-    Lanes acc[kGroup];
-    for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
-    for (int t = -kBlurRange; t <= kBlurRange; ++t) {
-      const double w = g[t < 0 ? -t : t];
-      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u + 3 * t) * w);
-    }
-    for (int u = 0; u < kGroup; ++u) {
-      const Lanes v = Adjusted(acc[u] / Load8(countLanes + k + 8 * u));
-      std::memcpy(out + k + 8 * u, &v, sizeof v);
-    }
-  }
-}
-
-// The vertical pass for one row: rows[i] are the horizontally blurred rows first … last
-// around it, weights w[i]; n bytes, read and written in whole vectors (the rows have spare
-// bytes after them).
-TAPESTRA_COMPOSER_CLONES
-void BlurRowVertical(const double* const* rows, const double* w, int taps, int n, double count,
-                     std::uint8_t* out) {
-  const Lanes c = Splat(count);
-  for (int k = 0; k < n; k += kStep) {
-    Lanes acc[kGroup];
-    for (int u = 0; u < kGroup; ++u) acc[u] = Splat(0);
-    for (int i = 0; i < taps; ++i) {
-      const double* p = rows[i] + k;
-      for (int u = 0; u < kGroup; ++u) acc[u] = RoundToFloat(acc[u] + Load8(p + 8 * u) * w[i]);
-    }
-    for (int u = 0; u < kGroup; ++u) StoreAdjusted8(acc[u] / c, out + k + 8 * u);
-  }
-}
-
 // A piece of the blurred background: the background resampled over `area`, blurred and
 // contrast-reduced on its own. That equals the whole background's blur on `visible`: every
 // visible pixel has all its neighbours within the blur's reach inside the piece, or the piece
@@ -238,12 +109,10 @@ struct Piece {
   Rect area, visible;
   ResizePlan plan;  // the background's plan restricted to `area`
   BandResizer resizer;
-  int width = 0, height = 0, lanes = 0;
-  std::size_t stride = 0;       // of `blurred`
-  std::vector<double> blurred;  // the horizontal pass: a ring of kRingRows rows
-  std::vector<double> countLanes, countRows, padded;
-  std::vector<std::uint8_t> line;  // one finished row before it goes to the output
-  int resized = 0, finished = 0;   // rows through the horizontal pass, rows written out
+  GaussianBlurStream blur;  // the piece's own blur, fed band by band
+  int width = 0, height = 0;
+  Bitmap24 rows;                  // finished rows before they go to the output
+  int resized = 0, finished = 0;  // rows resampled into the blur, rows written out
 };
 
 // The whole composition, in independent streams of bands: the fitted picture resampled
@@ -290,7 +159,6 @@ class Composition {
   // One lock per stream: [0] the fitted picture, [1 + i] piece i.
   std::vector<std::unique_ptr<std::mutex>> locks_;
   std::vector<std::unique_ptr<std::atomic<bool>>> finished_;
-  BlurWeights blur_;
   std::uint8_t contrast_[3][256] = {};
   std::atomic<bool> failed_{false};
   std::atomic<unsigned> progress_{0};
@@ -374,23 +242,16 @@ void Composition::AddPiece(Rect area, Rect visible, const ResizePlan& background
   p->visible = visible;
   p->width = area.x1 - area.x0;
   p->height = area.y1 - area.y0;
-  p->lanes = 3 * p->width;
   p->plan = background;
   SliceAxis(background.cols, area.x0, p->width, p->plan.cols);
   SliceAxis(background.rows, area.y0, p->height, p->plan.rows);
   p->plan.dstWidth = p->width;
   p->plan.dstHeight = p->height;
   p->resizer.Init(p->plan);
-  p->stride = static_cast<std::size_t>(p->lanes) + kLanePad;
-  p->blurred.assign(p->stride * kRingRows, 0.0);
-  p->countLanes.assign(static_cast<std::size_t>(p->lanes) + kLanePad, 1.0);
-  for (int x = 0; x < p->width; ++x) {
-    std::fill_n(p->countLanes.begin() + 3 * x, 3, blur_.Count(x, p->width));
+  if (!p->blur.Init(p->width, p->height, kBlurZone, kRowsPerStep) ||
+      !p->rows.resize(p->width, std::min(p->height, kFinishRows))) {
+    throw std::bad_alloc();
   }
-  p->countRows.resize(static_cast<std::size_t>(p->height));
-  for (int y = 0; y < p->height; ++y) p->countRows[y] = blur_.Count(y, p->height);
-  p->padded.assign(static_cast<std::size_t>(p->lanes) + 6 * kBlurRange + 2 * kStep, 0.0);
-  p->line.assign(static_cast<std::size_t>(p->lanes) + kLanePad, 0);
   pieces_.push_back(std::move(p));
 }
 
@@ -422,47 +283,49 @@ bool Composition::StepPiece(Piece& p, const Bitmap24& src, int available) {
   }
   const Bitmap24& band = p.resizer.pixels();
   for (int r = begin; r < end; ++r) {
-    BlurRowHorizontal(band.row(r - begin), p.blurred.data() + p.stride * (r % kRingRows), p.lanes,
-                      blur_.g, p.countLanes.data(), p.padded.data());
+    if (!p.blur.AddRow(band.row(r - begin))) {
+      failed_ = true;
+      p.resized = p.finished = p.height;
+      return true;
+    }
   }
   p.resized = end;
-  // A row's vertical pass needs the rows up to kBlurRange below it.
-  FinishPieceRows(p, p.resized == p.height ? p.height : p.resized - kBlurRange);
+  FinishPieceRows(p, p.blur.finishable());
   return true;
 }
 
 void Composition::FinishPieceRows(Piece& p, int upTo) {
-  const double* rows[2 * kBlurRange + 1];
-  double w[2 * kBlurRange + 1];
-  for (int y = p.finished; y < upTo; ++y) {
-    const int first = std::max(0, y - kBlurRange), last = std::min(p.height - 1, y + kBlurRange);
-    int taps = 0;
-    for (int iy = first; iy <= last; ++iy, ++taps) {
-      rows[taps] = p.blurred.data() + p.stride * (iy % kRingRows);
-      w[taps] = blur_.g[std::abs(iy - y)];
+  while (p.finished < upTo) {
+    const int first = p.finished, last = std::min(upTo, first + p.rows.height());
+    if (!p.blur.Finish(last, p.rows.row(0), p.rows.stride())) {
+      failed_ = true;
+      p.finished = p.height;
+      return;
     }
-    BlurRowVertical(rows, w, taps, p.lanes, p.countRows[y], p.line.data());
-    const int sy = p.area.y0 + y;
-    if (sy < p.visible.y0 || sy >= p.visible.y1) continue;
-    std::uint8_t* to = out.row(sy);
-    // The visible pixels of the row, leaving out the fitted picture.
-    const auto put = [&](int x0, int x1) {
-      for (int x = x0; x < x1; ++x) {
-        const std::uint8_t* s = p.line.data() + 3 * static_cast<std::size_t>(x - p.area.x0);
-        std::uint8_t* d = to + 3 * static_cast<std::size_t>(x);
-        d[0] = contrast_[0][s[0]];
-        d[1] = contrast_[1][s[1]];
-        d[2] = contrast_[2][s[2]];
+    for (int y = first; y < last; ++y) {
+      const int sy = p.area.y0 + y;
+      if (sy < p.visible.y0 || sy >= p.visible.y1) continue;
+      const std::uint8_t* line = p.rows.row(y - first);
+      std::uint8_t* to = out.row(sy);
+      // The visible pixels of the row, leaving out the fitted picture.
+      const auto put = [&](int x0, int x1) {
+        for (int x = x0; x < x1; ++x) {
+          const std::uint8_t* s = line + 3 * static_cast<std::size_t>(x - p.area.x0);
+          std::uint8_t* d = to + 3 * static_cast<std::size_t>(x);
+          d[0] = contrast_[0][s[0]];
+          d[1] = contrast_[1][s[1]];
+          d[2] = contrast_[2][s[2]];
+        }
+      };
+      if (sy >= fit_.y0 && sy < fit_.y1) {
+        put(p.visible.x0, std::min(p.visible.x1, fit_.x0));
+        put(std::max(p.visible.x0, fit_.x1), p.visible.x1);
+      } else {
+        put(p.visible.x0, p.visible.x1);
       }
-    };
-    if (sy >= fit_.y0 && sy < fit_.y1) {
-      put(p.visible.x0, std::min(p.visible.x1, fit_.x0));
-      put(std::max(p.visible.x0, fit_.x1), p.visible.x1);
-    } else {
-      put(p.visible.x0, p.visible.x1);
     }
+    p.finished = last;
   }
-  p.finished = std::max(p.finished, upTo);
 }
 
 void Composition::Work(const Bitmap24& src, int available) {
@@ -723,70 +586,34 @@ bool ComposeStretchBlurFromJpeg(const std::string& fileName, int screenWidth, in
     return H < 4 ? y : y < 2 ? y : y >= H - 2 ? y - (H - 4) : -1;
   };
 
-  std::atomic<int> available{0};
-  std::atomic<bool> ended{false};
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      for (;;) {
-        const int seen = available.load(std::memory_order_acquire);
-        if (seen < 0) return;  // the source is damaged
-        c.Work(ring, seen);
-        if (c.done() || ended.load(std::memory_order_acquire)) return;
-        if (available.load(std::memory_order_acquire) != seen) continue;
-        available.wait(seen, std::memory_order_acquire);
-      }
-    });
-  } catch (const std::system_error&) {
-    return false;
-  }
-
   // This thread decodes into the ring as far as the slowest stream allows, and works on the
   // bands itself while the ring is full.
-  constexpr int kDecodeRows = 16;
-  JSAMPROW rows[kDecodeRows];
-  bool damaged = false;
-  for (int decoded = 0; decoded < H && !damaged;) {
-    const int n = std::min({kDecodeRows, H - decoded, c.LowWater() + ringRows - decoded});
-    if (n <= 0) {
-      const unsigned before = c.progress().load(std::memory_order_acquire);
-      c.Work(ring, decoded);
-      if (c.failed()) {
-        damaged = true;
-        break;
+  const bool ok = RunComposition(c, ring, [&](auto&& publish) {
+    constexpr int kDecodeRows = 16;
+    JSAMPROW rows[kDecodeRows];
+    for (int decoded = 0; decoded < H;) {
+      const int n = std::min({kDecodeRows, H - decoded, c.LowWater() + ringRows - decoded});
+      if (n <= 0) {
+        const unsigned before = c.progress().load(std::memory_order_acquire);
+        c.Work(ring, decoded);
+        if (c.failed()) return false;
+        if (c.progress().load(std::memory_order_acquire) == before) c.progress().wait(before);
+        continue;
       }
-      if (c.progress().load(std::memory_order_acquire) == before) c.progress().wait(before);
-      continue;
-    }
-    for (int i = 0; i < n; ++i) rows[i] = ring.row((decoded + i) % ringRows);
-    if (!jpeg.Read(rows, n)) {
-      damaged = true;
-      break;
-    }
-    if (corners != nullptr) {
-      for (int i = 0; i < n; ++i) {
-        const int slot = edgeSlot(decoded + i);
-        if (slot >= 0) std::memcpy(edges.row(slot), rows[i], 3 * static_cast<std::size_t>(W));
+      for (int i = 0; i < n; ++i) rows[i] = ring.row((decoded + i) % ringRows);
+      if (!jpeg.Read(rows, n)) return false;
+      if (corners != nullptr) {
+        for (int i = 0; i < n; ++i) {
+          const int slot = edgeSlot(decoded + i);
+          if (slot >= 0) std::memcpy(edges.row(slot), rows[i], 3 * static_cast<std::size_t>(W));
+        }
       }
+      decoded += n;
+      publish(decoded);
     }
-    decoded += n;
-    available.store(decoded, std::memory_order_release);
-    available.notify_one();
-  }
-  if (damaged) {
-    available.store(-1, std::memory_order_release);
-    available.notify_one();
-    helper.join();
-    return false;
-  }
-  // Wakes the helper with a value it has not seen: every source row exists now.
-  ended.store(true, std::memory_order_release);
-  available.store(INT32_MAX, std::memory_order_release);
-  available.notify_one();
-  c.Work(ring, INT32_MAX);
-  helper.join();
-  c.Work(ring, INT32_MAX);  // anything the helper let go of as it left
-  if (!c.done() || c.failed()) return false;
+    return true;
+  });
+  if (!ok) return false;
   if (corners != nullptr) *corners = CornerProxy(edges);
   out = std::move(c.out);
   return true;

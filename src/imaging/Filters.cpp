@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -56,6 +57,34 @@ class BlurCounts {
   int n_, range_;
   std::vector<float> edge_;
   float interior_ = 0;
+};
+
+// The Gaussian weights of distances 0 … range, each rounded to single precision.
+std::vector<float> GaussWeights(int zone, int range) {
+  std::vector<float> gauss(static_cast<std::size_t>(range) + 1);
+  for (int i = 0; i <= range; ++i) {
+    gauss[static_cast<std::size_t>(i)] = static_cast<float>(
+        std::exp(static_cast<double>(-i * i) / static_cast<double>(2 * zone * zone)));
+  }
+  return gauss;
+}
+
+// Where the vertical pass reads and writes: horizontally blurred row iy at
+// inBase + (iy % inRows) · inStride (a ring when inRows is less than the height), output row y
+// at outBase + (y − outFirst) · outStride.
+struct BlurRows {
+  const std::uint8_t* inBase;
+  std::size_t inStride;
+  int inRows;
+  std::uint8_t* outBase;
+  std::size_t outStride;
+  int outFirst;
+  const std::uint8_t* in(int iy) const {
+    return inBase + static_cast<std::size_t>(iy % inRows) * inStride;
+  }
+  std::uint8_t* out(int y) const {
+    return outBase + static_cast<std::size_t>(y - outFirst) * outStride;
+  }
 };
 
 constexpr int kChunk = 2048;  // bytes of a row handled at once; a multiple of 8
@@ -130,13 +159,24 @@ void BlurRowHorizontal(const std::uint8_t* in, std::uint8_t* out, int width, int
   portable::BlurRowHorizontal(in, out, width, range, g, counts, padded);
 }
 
-void BlurRowsVertical(const Bitmap24& tmp, Bitmap24& bmp, int rowBegin, int rowEnd, int range,
+void BlurRowsVertical(const BlurRows& io, int n, int h, int rowBegin, int rowEnd, int range,
                       const double* g, const BlurCounts& counts, double* ring) {
 #if TAPESTRA_HAVE_AVX512_PATH
   if (UseAvx512())
-    return avx512::BlurRowsVertical(tmp, bmp, rowBegin, rowEnd, range, g, counts, ring);
+    return avx512::BlurRowsVertical(io, n, h, rowBegin, rowEnd, range, g, counts, ring);
 #endif
-  portable::BlurRowsVertical(tmp, bmp, rowBegin, rowEnd, range, g, counts, ring);
+  portable::BlurRowsVertical(io, n, h, rowBegin, rowEnd, range, g, counts, ring);
+}
+
+// The scratch of one horizontal pass over rows of the given width.
+std::size_t PaddedLength(int width, int range) {
+  return static_cast<std::size_t>(std::min(3 * width, kChunk)) +
+         6 * static_cast<std::size_t>(range) + kStep;
+}
+
+// The scratch of one vertical pass: the converted rows of a column chunk.
+std::size_t VerticalRingLength(int range) {
+  return static_cast<std::size_t>(2 * range + 1) * (VerticalChunk(range) + 8);
 }
 
 }  // namespace
@@ -144,24 +184,19 @@ void BlurRowsVertical(const Bitmap24& tmp, Bitmap24& bmp, int rowBegin, int rowE
 bool GaussianBlur(Bitmap24& bmp, int zone) {
   if (bmp.empty() || zone < 1 || zone > 30) return false;
   const int w = bmp.width(), h = bmp.height();
-  const int range = 3 * zone;
+  const int range = GaussianBlurReach(zone);
   try {
-    std::vector<float> gauss(static_cast<std::size_t>(range) + 1);
-    for (int i = 0; i <= range; ++i) {
-      gauss[static_cast<std::size_t>(i)] = static_cast<float>(
-          std::exp(static_cast<double>(-i * i) / static_cast<double>(2 * zone * zone)));
-    }
+    const std::vector<float> gauss = GaussWeights(zone, range);
     const std::vector<double> g(gauss.begin(), gauss.end());
     const BlurCounts countsX(w, range, gauss), countsY(h, range, gauss);
     Bitmap24 tmp;
     if (!tmp.resize(w, h)) return false;
     const int bands = BandCount(h, 8);
-    const std::size_t padLen = static_cast<std::size_t>(std::min(3 * w, kChunk)) +
-                               6 * static_cast<std::size_t>(range) + kStep;
+    const std::size_t padLen = PaddedLength(w, range);
     std::vector<double> padded(static_cast<std::size_t>(bands) * padLen);
-    const std::size_t ringLen =
-        static_cast<std::size_t>(2 * range + 1) * (VerticalChunk(range) + 8);
+    const std::size_t ringLen = VerticalRingLength(range);
     std::vector<double> rings(static_cast<std::size_t>(bands) * ringLen);
+    const BlurRows io{tmp.row(0), tmp.stride(), h, bmp.row(0), bmp.stride(), 0};
     // Everything is allocated; from here on nothing can fail half-way.
     ParallelBands(h, 8, [&](int band, int begin, int end) {
       double* pad = padded.data() + static_cast<std::size_t>(band) * padLen;
@@ -170,12 +205,89 @@ bool GaussianBlur(Bitmap24& bmp, int zone) {
       }
     });
     ParallelBands(h, 8, [&](int band, int begin, int end) {
-      BlurRowsVertical(tmp, bmp, begin, end, range, g.data(), countsY,
+      BlurRowsVertical(io, 3 * w, h, begin, end, range, g.data(), countsY,
                        rings.data() + static_cast<std::size_t>(band) * ringLen);
     });
   } catch (const std::bad_alloc&) {
     return false;
   }
+  return true;
+}
+
+struct GaussianBlurStream::State {
+  State(int width, int height, int zone, int band)
+      : w(width),
+        h(height),
+        range(GaussianBlurReach(zone)),
+        // The rows still to be finished and the reach above them, plus a band to come.
+        ringRows(std::min(height, band + 2 * range)),
+        gauss(GaussWeights(zone, range)),
+        g(gauss.begin(), gauss.end()),
+        countsX(width, range, gauss),
+        countsY(height, range, gauss),
+        rows(static_cast<std::size_t>(ringRows) * 3 * static_cast<std::size_t>(width)),
+        padded(PaddedLength(width, range)),
+        ring(VerticalRingLength(range)) {}
+
+  int w, h, range, ringRows;
+  std::vector<float> gauss;
+  std::vector<double> g;
+  BlurCounts countsX, countsY;
+  std::vector<std::uint8_t> rows;  // horizontally blurred row y in slot y % ringRows
+  std::vector<double> padded, ring;
+  int added = 0, finished = 0;
+};
+
+GaussianBlurStream::GaussianBlurStream() = default;
+GaussianBlurStream::~GaussianBlurStream() = default;
+GaussianBlurStream::GaussianBlurStream(GaussianBlurStream&&) noexcept = default;
+GaussianBlurStream& GaussianBlurStream::operator=(GaussianBlurStream&&) noexcept = default;
+
+bool GaussianBlurStream::Init(int width, int height, int zone, int band) {
+  s_.reset();
+  if (width < 1 || height < 1 || zone < 1 || zone > 30 || band < 1) return false;
+  if (static_cast<long long>(width) * height > Bitmap24::kMaxPixels) return false;
+  try {
+    s_ = std::make_unique<State>(width, height, zone, band);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+int GaussianBlurStream::added() const {
+  return s_ ? s_->added : 0;
+}
+
+int GaussianBlurStream::finished() const {
+  return s_ ? s_->finished : 0;
+}
+
+int GaussianBlurStream::finishable() const {
+  if (!s_) return 0;
+  if (s_->added == s_->h) return s_->h;
+  return std::max(s_->finished, s_->added - s_->range);
+}
+
+bool GaussianBlurStream::AddRow(const std::uint8_t* row) {
+  if (!s_ || s_->added == s_->h) return false;
+  // The slot's earlier row must be one that no row still to be finished reads.
+  if (s_->added - s_->ringRows >= std::max(0, s_->finished - s_->range)) return false;
+  std::uint8_t* slot =
+      s_->rows.data() + static_cast<std::size_t>(s_->added % s_->ringRows) * 3 * s_->w;
+  BlurRowHorizontal(row, slot, s_->w, s_->range, s_->g.data(), s_->countsX, s_->padded.data());
+  ++s_->added;
+  return true;
+}
+
+bool GaussianBlurStream::Finish(int upTo, std::uint8_t* out, std::size_t outStride) {
+  if (!s_ || upTo > finishable()) return false;
+  if (upTo <= s_->finished) return true;
+  const std::size_t n = 3 * static_cast<std::size_t>(s_->w);
+  const BlurRows io{s_->rows.data(), n, s_->ringRows, out, outStride, s_->finished};
+  BlurRowsVertical(io, static_cast<int>(n), s_->h, s_->finished, upTo, s_->range, s_->g.data(),
+                   s_->countsY, s_->ring.data());
+  s_->finished = upTo;
   return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/Bitmap24.h"
@@ -80,9 +82,47 @@ struct ResizePlan {
 bool BmpResizeRows(const Bitmap24& src, Bitmap24& dst, int rowBegin, int rowEnd,
                    const ResizePlan& plan);
 
+// How far the blur of a zone reads to either side, in pixels.
+constexpr int GaussianBlurReach(int zone) {
+  return 3 * zone;
+}
+
 // Separable Gaussian blur in place, sigma = zone pixels, radius 3 × zone; zone 1 … 30,
 // otherwise (or for an empty bitmap, or out of memory) false and nothing changes.
 bool GaussianBlur(Bitmap24& bmp, int zone);
+
+// GaussianBlur of a picture that is never whole in memory: its rows come in order and each
+// goes through the horizontal pass as it arrives; a row is finished (the vertical pass) once
+// the rows within the blur's reach below it have come. Only a ring of rows is kept. The bytes
+// are those GaussianBlur gives the whole picture: the same code does the arithmetic.
+class GaussianBlurStream {
+ public:
+  GaussianBlurStream();
+  ~GaussianBlurStream();
+  GaussianBlurStream(GaussianBlurStream&&) noexcept;
+  GaussianBlurStream& operator=(GaussianBlurStream&&) noexcept;
+
+  // A width × height picture and the zone as for GaussianBlur; at most `band` rows are added
+  // between finishing all that can be finished. False (and unusable) for a bad size, zone or
+  // band, or out of memory.
+  bool Init(int width, int height, int zone, int band);
+
+  // The next row of the picture, 3 × width bytes. False when every row has come, or when the
+  // ring is full: the rows come faster than they are finished.
+  bool AddRow(const std::uint8_t* row);
+  int added() const;
+  int finished() const;
+  // The rows that can be finished now: those the blur's reach below has come for, all of them
+  // once the last row has come.
+  int finishable() const;
+  // Finishes rows [finished(), upTo) into out: row finished() at out, each next row outStride
+  // bytes on, 3 × width bytes each. False (nothing written) when upTo exceeds finishable().
+  bool Finish(int upTo, std::uint8_t* out, std::size_t outStride);
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
 
 // Contrast about mid-grey in place; nContrast −100 (all grey) … 100, otherwise (or for an
 // empty bitmap) false and nothing changes.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "Reference.h"
@@ -49,6 +51,50 @@ INSTANTIATE_TEST_SUITE_P(Zones, BlurMatchesReference, ::testing::ValuesIn(kBlurC
                            return std::to_string(c.w) + "x" + std::to_string(c.h) + "_zone" +
                                   std::to_string(c.zone);
                          });
+
+// The streamed blur, rows coming in bands of 1, 7 or 16 and finished as soon as they can be.
+TEST_P(BlurMatchesReference, StreamedSameBytes) {
+  const BlurCase c = GetParam();
+  const Bitmap24 src = reference::RandomBitmap(c.w, c.h, 77u + c.w + c.zone);
+  const Bitmap24 want = reference::GaussianBlur(src, c.zone);
+  for (int band : {1, 7, 16}) {
+    GaussianBlurStream blur;
+    ASSERT_TRUE(blur.Init(c.w, c.h, c.zone, band));
+    Bitmap24 got;
+    ASSERT_TRUE(got.resize(c.w, c.h));
+    for (int y = 0; y < c.h;) {
+      for (const int end = std::min(c.h, y + band); y < end; ++y)
+        ASSERT_TRUE(blur.AddRow(src.row(y)));
+      const int from = blur.finished();
+      ASSERT_TRUE(blur.Finish(blur.finishable(), got.row(from), got.stride()));
+    }
+    EXPECT_EQ(blur.finished(), c.h);
+    EXPECT_TRUE(got == want) << "bands of " << band;
+  }
+}
+
+TEST(GaussianBlurStream, RefusesRowsItCannotKeepAndBadSizes) {
+  GaussianBlurStream blur;
+  for (const auto& [w, h, zone, band] :
+       {std::array{0, 5, 1, 4}, std::array{5, 0, 1, 4}, std::array{5, 5, 0, 4},
+        std::array{5, 5, 31, 4}, std::array{5, 5, 1, 0}}) {
+    EXPECT_FALSE(blur.Init(w, h, zone, band)) << w << " " << h << " " << zone << " " << band;
+    EXPECT_FALSE(blur.AddRow(nullptr));
+  }
+  // Zone 1 reaches 3 rows: bands of 4 leave room for 4 + 2 × 3 rows before the first finish.
+  const Bitmap24 src = reference::RandomBitmap(10, 100, 5);
+  Bitmap24 out;
+  ASSERT_TRUE(out.resize(10, 100));
+  ASSERT_TRUE(blur.Init(10, 100, 1, 4));
+  for (int y = 0; y < 10; ++y) ASSERT_TRUE(blur.AddRow(src.row(y)));
+  EXPECT_FALSE(blur.AddRow(src.row(10)));  // would overwrite row 0, which rows 0 … 3 still read
+  EXPECT_EQ(blur.finishable(), 7);
+  EXPECT_FALSE(blur.Finish(8, out.row(0), out.stride()));
+  EXPECT_EQ(blur.finished(), 0);
+  ASSERT_TRUE(blur.Finish(7, out.row(0), out.stride()));
+  EXPECT_TRUE(blur.AddRow(src.row(10)));
+  EXPECT_EQ(blur.added(), 11);
+}
 
 TEST(GaussianBlur, FlatColourStaysExactlyFlatUpToTheBorders) {
   for (int zone : {1, 3, 30}) {
