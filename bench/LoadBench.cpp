@@ -1,6 +1,5 @@
-// Picture loading and the wallpaper file: a 6000 × 4000 JPEG (quality 90, 4:2:0, the picture
-// tests' smooth gradients with noise, as photos are) and a 3840 × 2160 BMP written the way the
-// composer does.
+// Picture loading and the wallpaper file: a 6000 × 4000 JPEG (quality 90, 4:2:0, smooth
+// gradients with noise, as photos are) and a 3840 × 2160 BMP written the way the composer does.
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <unistd.h>
@@ -19,7 +18,26 @@ namespace {
 using tapestra::Bitmap24;
 
 using tapestra::test::CompressJpeg;
-using tapestra::test::Pattern;
+
+// Its own picture, not the tests' Pattern: twice the grain, and the figures stay comparable
+// with earlier runs (the tests' finer-grained picture decodes about a third faster).
+Bitmap24 Pattern(int width, int height) {
+  Bitmap24 bmp;
+  bmp.resize(width, height);
+  std::uint32_t state = 12345;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* p = bmp.row(y);
+    for (int x = 0; x < width; ++x, p += 3) {
+      state = state * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(state >> 27) - 16;
+      auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+      p[0] = clamp(x * 255 / width + noise);
+      p[1] = clamp(y * 255 / height + noise);
+      p[2] = clamp(((x + y) / 16) % 256 + noise);
+    }
+  }
+  return bmp;
+}
 
 std::string TempPath(const char* name) {
   return "/tmp/tapestra-bench-" + std::to_string(::getpid()) + "-" + name;
