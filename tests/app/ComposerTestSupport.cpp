@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+
+#include "support/PictureFixtures.h"
 
 namespace tapestra::testing {
 
@@ -32,23 +33,9 @@ Bitmap24 MakePicture(int width, int height, std::uint32_t seed) {
 
 bool WriteJpeg(const Bitmap24& bmp, const std::string& fileName, int subsampling,
                bool progressive) {
-  tjhandle tj = tjInitCompress();
-  if (tj == nullptr) return false;
   const int samp = subsampling == 0 ? TJSAMP_444 : subsampling == 3 ? TJSAMP_GRAY : TJSAMP_420;
-  unsigned char* jpeg = nullptr;
-  unsigned long size = 0;
-  const int rc =
-      tjCompress2(tj, bmp.data(), bmp.width(), static_cast<int>(bmp.stride()), bmp.height(),
-                  TJPF_BGR, &jpeg, &size, samp, 90, progressive ? TJFLAG_PROGRESSIVE : 0);
-  bool ok = rc == 0;
-  if (ok) {
-    std::ofstream out(fileName, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
-    ok = static_cast<bool>(out);
-  }
-  tjFree(jpeg);
-  tjDestroy(tj);
-  return ok;
+  const test::Bytes jpeg = test::CompressJpeg(bmp, 90, samp, progressive ? TJFLAG_PROGRESSIVE : 0);
+  return !jpeg.empty() && test::WriteBytes(fileName, jpeg);
 }
 
 }  // namespace tapestra::testing

@@ -58,17 +58,20 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Replaces the file, making its folders first.
-inline void WriteFile(const std::string& path, std::string_view bytes) {
+// Replaces the file, making its folders first; false when it could not be written.
+inline bool WriteFile(const std::string& path, std::string_view bytes) {
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+inline bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  return WriteFile(path,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 inline std::filesystem::path TempDir::write(const std::string& name, std::string_view bytes) const {
