@@ -42,6 +42,7 @@ class AppCoreTest : public ::testing::Test {
     Settings& s = core.settings();
     s.RB_OS = mode == TimingMode::None;
     s.RB_Hr = mode == TimingMode::Hourly;
+    s.RB_10 = mode == TimingMode::Every10;
     s.RB_30 = mode == TimingMode::Every30;
     s.RB_Day = mode == TimingMode::Daily;
     core.Pictures() = {"/p.jpg"};
@@ -88,6 +89,15 @@ TEST_F(AppCoreTest, OmitWindowSkipsThirtyMinuteChangesButKeepsTheSchedule) {
   runUntil(At(2021, 1, 5, 6, 40));
   EXPECT_EQ(changeMinutes(), (std::vector<std::pair<int, int>>{{21, 30}, {22, 0}, {6, 0}, {6, 30}}));
   EXPECT_NEAR(core.NextChangeTime(), At(2021, 1, 5, 7, 0), 1e-6);
+}
+
+TEST_F(AppCoreTest, TenMinuteModeWalksTheLibraryOnTheClock) {
+  startAuto(TimingMode::Every10, At(2021, 1, 4, 12, 50));
+  core.Pictures() = {"A", "B", "C"};
+  runUntil(At(2021, 1, 4, 13, 35));
+  EXPECT_EQ(changeMinutes(), (std::vector<std::pair<int, int>>{{13, 0}, {13, 10}, {13, 20}, {13, 30}}));
+  EXPECT_EQ(changer.shown, (std::vector<std::string>{"A", "B", "C", "A"}));
+  EXPECT_EQ(savedMain("CurrentPictureNo"), "1");
 }
 
 TEST_F(AppCoreTest, AfterSleepOneMissedChangePerTick) {
