@@ -1,6 +1,7 @@
 #include "app/AppCore.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "app/Configuration.h"
@@ -122,10 +123,13 @@ void AppCore::RandomizeList(std::vector<std::string>& list) {
 void AppCore::SetWallpaper() {
   const int n = static_cast<int>(pictures_.size());
   const int position = settings_.CurrentPictureNo;
-  settings_.CurrentPicture =
-      (position >= 0 && position < n) ? pictures_[static_cast<std::size_t>(position)] : std::string();
-  ++settings_.CurrentPictureNo;
-  if (settings_.CurrentPictureNo >= n) {
+  const bool inside = position >= 0 && position < n;
+  settings_.CurrentPicture = inside ? pictures_[static_cast<std::size_t>(position)] : std::string();
+  // A position outside the list (a stale or hand-edited one, negative or at the top of the
+  // integer range) starts over like one past the end, instead of counting up to the list.
+  if (inside && position + 1 < n) {
+    ++settings_.CurrentPictureNo;
+  } else {
     settings_.CurrentPictureNo = 0;
     if (settings_.RB_Rnd && !noRndFlag_) RandomizeList(pictures_);
   }
@@ -137,11 +141,13 @@ void AppCore::SetWallpaper() {
 void AppCore::PM_PrevClick() {
   const int n = static_cast<int>(pictures_.size());
   if (n == 0) return;
-  settings_.CurrentPictureNo -= 2;
-  if (settings_.CurrentPictureNo < 0) settings_.CurrentPictureNo += n;
+  // Counted wide: a hand-edited position near the ends of the integer range must not overflow.
+  std::int64_t position = std::int64_t{settings_.CurrentPictureNo} - 2;
+  if (position < 0) position += n;
   // A one-entry list would land on -1 and show nothing; wrap it onto the list instead.
-  if (settings_.CurrentPictureNo < 0) settings_.CurrentPictureNo = (settings_.CurrentPictureNo % n + n) % n;
-  if (settings_.CurrentPictureNo > n - 1) settings_.CurrentPictureNo = 0;
+  if (position < 0) position = (position % n + n) % n;
+  if (position > n - 1) position = 0;
+  settings_.CurrentPictureNo = static_cast<std::int32_t>(position);
   noRndFlag_ = true;
   SetWallpaper();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "Fakes.h"
 #include "app/DesktopWidgetsStub.h"
 #include "app/Scheduler.h"
@@ -217,15 +219,32 @@ TEST_F(AppCoreTest, ShuffleSwapsEveryPositionWithAnyPosition) {
   EXPECT_EQ(list, (std::vector<std::string>{"B", "A", "C"}));
 }
 
-TEST_F(AppCoreTest, APositionPastTheEndShowsNothingThenStartsOver) {
-  core.Pictures() = {"A", "B", "C", "D", "E"};
-  core.settings().CurrentPictureNo = 7;
-  core.SetWallpaper();
-  EXPECT_TRUE(changer.shown.empty());
-  EXPECT_EQ(core.settings().CurrentPicture, "");
-  EXPECT_EQ(core.settings().CurrentPictureNo, 0);
-  core.SetWallpaper();
-  EXPECT_EQ(changer.shown, std::vector<std::string>{"A"});
+TEST_F(AppCoreTest, APositionOutsideTheListShowsNothingThenStartsOver) {
+  // Past the end (a restored list that shrank), and hand-edited values: negative, and the top
+  // of the integer range, where counting on would overflow.
+  for (const std::int32_t saved : {7, -3, INT32_MAX}) {
+    changer.shown.clear();
+    core.Pictures() = {"A", "B", "C", "D", "E"};
+    core.settings().CurrentPictureNo = saved;
+    core.SetWallpaper();
+    EXPECT_TRUE(changer.shown.empty()) << saved;
+    EXPECT_EQ(core.settings().CurrentPicture, "") << saved;
+    EXPECT_EQ(core.settings().CurrentPictureNo, 0) << saved;
+    core.SetWallpaper();
+    EXPECT_EQ(changer.shown, std::vector<std::string>{"A"}) << saved;
+  }
+}
+
+TEST_F(AppCoreTest, PreviousFromAHandEditedPositionStaysInTheList) {
+  for (const std::int32_t saved : {INT32_MIN, INT32_MIN + 1, INT32_MAX}) {
+    changer.shown.clear();
+    core.Pictures() = {"A", "B", "C", "D"};
+    core.settings().CurrentPictureNo = saved;
+    core.PM_PrevClick();
+    ASSERT_EQ(changer.shown.size(), 1u) << saved;
+    EXPECT_GE(core.settings().CurrentPictureNo, 0) << saved;
+    EXPECT_LT(core.settings().CurrentPictureNo, 4) << saved;
+  }
 }
 
 TEST_F(AppCoreTest, PreviousStepsBackAndWrapsWithoutReshuffle) {

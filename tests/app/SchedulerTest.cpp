@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <tuple>
+
 #include "Fakes.h"
 
 namespace tapestra {
 namespace {
 
 using testing::At;
+
+// A moment that lies between two whole milliseconds, as a clock finer than ours may give.
+TDateTime AtFraction(int y, int mo, int d, int h, int mi, int sec, double ms) {
+  return At(y, mo, d, h, mi, sec) + ms / 86400000.0;
+}
 
 Settings WithMode(TimingMode mode) {
   Settings s;
@@ -60,6 +68,20 @@ INSTANTIATE_TEST_SUITE_P(
         NextCase{"daily passed", TimingMode::Daily, At(2021, 1, 4, 13, 0), At(2021, 1, 5, 12, 0), true},
         NextCase{"daily at the very minute", TimingMode::Daily, At(2021, 1, 4, 12, 0, 0), At(2021, 1, 4, 12, 0), false},
         NextCase{"daily seconds past", TimingMode::Daily, At(2021, 1, 4, 12, 0, 1), At(2021, 1, 5, 12, 0), true},
+        // Rounding now to the millisecond must not carry it into the next minute.
+        NextCase{"hourly in the last half millisecond of an hour", TimingMode::Hourly,
+                 AtFraction(2021, 1, 4, 10, 59, 59, 999.6), AtFraction(2021, 1, 4, 11, 0, 0, 999.6), false},
+        NextCase{"10 min in the last half millisecond before :20", TimingMode::Every10,
+                 AtFraction(2021, 1, 4, 12, 19, 59, 999.7), AtFraction(2021, 1, 4, 12, 20, 0, 999.7), false},
+        NextCase{"daily passed, half a millisecond before midnight", TimingMode::Daily,
+                 AtFraction(2021, 1, 4, 23, 59, 59, 999.6), AtFraction(2021, 1, 5, 12, 0, 0, 999.6), true},
+        // Hand-edited values outside the dialog's ranges.
+        NextCase{"daily hour below the day is midnight", TimingMode::Daily, At(2021, 1, 4, 11, 0),
+                 At(2021, 1, 5, 0, 0), true, 1, 0, -30, 0},
+        NextCase{"daily time beyond the day is 23:59", TimingMode::Daily, At(2021, 1, 4, 11, 0),
+                 At(2021, 1, 4, 23, 59), false, 1, 0, 99, 99},
+        NextCase{"negative interval waits an hour", TimingMode::Interval, At(2021, 1, 4, 12, 5, 30),
+                 At(2021, 1, 4, 13, 5), false, -5, 0},
         NextCase{"at start only", TimingMode::None, At(2021, 1, 4, 12, 34, 56, 250), At(2021, 1, 4, 12, 34, 0, 250), false}));
 
 TEST(ComputeNextChangeTime, EmptyIntervalBecomesOneHourInTheModel) {
@@ -96,6 +118,22 @@ TEST(IsOmit, BoundaryMinutesLieOutsideTheWindow) {
     s.CB_Omit = false;
     EXPECT_FALSE(IsOmit(s, At(2021, 1, 4, c.h, c.m, 30)));
   }
+}
+
+TEST(IsOmit, HandEditedHoursFarOutsideTheDayDoNotOverflow) {
+  Settings s;
+  s.CB_Omit = true;
+  std::tie(s.FM_H, s.FM_M, s.TO_H, s.TO_M) = std::make_tuple(INT32_MAX, 59, 6, 0);
+  // The window starts after every time of day and ends at 06:00.
+  EXPECT_TRUE(IsOmit(s, At(2021, 1, 4, 5, 0)));
+  EXPECT_FALSE(IsOmit(s, At(2021, 1, 4, 12, 0)));
+}
+
+TEST(IsOmit, TheLastHalfMillisecondBeforeTheWindowIsStillOutside) {
+  Settings s;
+  s.CB_Omit = true;
+  std::tie(s.FM_H, s.FM_M, s.TO_H, s.TO_M) = std::make_tuple(22, 0, 6, 0);
+  EXPECT_FALSE(IsOmit(s, AtFraction(2021, 1, 4, 22, 0, 59, 999.7)));
 }
 
 }  // namespace
