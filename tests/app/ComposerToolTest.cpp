@@ -75,6 +75,11 @@ TEST_F(ComposeTool, MalformedCommandsExitWithTwo) {
        "random", "--folder", temp_.path().string(), picture_},
       {"wallpaper", "--screen", "1920x1080", "--style", "6", "--filter", "Bilinear", "--folder",
        temp_.path().string(), picture_, picture_},
+      // Colours are plain 0x00BBGGRR values; -1 used to be taken as white, 2^24 as black.
+      {"wallpaper", "--screen", "1920x1080", "--style", "9", "--filter", "Bilinear", "--color",
+       "-1", "--folder", temp_.path().string(), picture_},
+      {"wallpaper", "--screen", "1920x1080", "--style", "9", "--filter", "Bilinear", "--color",
+       "16777216", "--folder", temp_.path().string(), picture_},
   };
   for (const auto& args : bad) {
     const ToolRun run = Tool(args);
@@ -141,6 +146,16 @@ TEST_F(ComposeTool, WallpaperPrintsTheDesktopCalls) {
   EXPECT_EQ(run.out, "background " + std::to_string(GetDarkColor(bmp)) +
                          "\nplacement 0 0 0 0\nwallpaper " + original + "\nresult true\n");
   EXPECT_EQ(std::filesystem::file_size(original), 54u + 1920u * 3 * 1080);
+
+  // The largest colour is taken whole: the tile's margin (row 0 of a 64 × 50 tile) is white.
+  run = with({"--style", "9", "--color", "16777215", picture_});
+  EXPECT_EQ(run.out, "placement 0 1 0 0\nwallpaper " + original + "\nresult true\n");
+  LoadPicture(original, bmp);
+  ASSERT_EQ(bmp.width(), 64);
+  ASSERT_EQ(bmp.height(), 50);
+  EXPECT_EQ(bmp.row(0)[0], 255);
+  EXPECT_EQ(bmp.row(0)[1], 255);
+  EXPECT_EQ(bmp.row(0)[2], 255);
 
   EXPECT_EQ(with({"--style", "7", ""}).out, "clear\nresult true\n");
   EXPECT_EQ(with({"--style", "7", temp_.file("missing.png")}).out, "result false\n");

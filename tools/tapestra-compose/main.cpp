@@ -118,8 +118,10 @@ int Wallpaper(const std::vector<std::string>& args) {
       }
       background = v;
     } else if (a == "--color") {
+      // A plain 0x00BBGGRR value: anything else would be masked into some unrelated colour.
       const auto c = ParseInt32(v);
-      if (!c) return Usage("--color wants a decimal colour");
+      if (!c || *c < 0 || *c > 0xFFFFFF)
+        return Usage("--color wants a decimal colour 0 … 16777215");
       colour = *c;
     } else if (a == "--folder") {
       folder = v;
