@@ -1,11 +1,10 @@
 #include "platform/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,12 +40,31 @@ std::string Unquote(const std::string& v) {
   return v;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+// The file's bytes; a missing file is empty. readable is false when a file is there but could
+// not be read, so that a rewrite does not replace what it never saw.
+std::string ReadWholeFile(const std::string& path, bool& readable) {
+  readable = true;
+  if (path.empty()) return {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    readable = errno == ENOENT;
+    return {};
+  }
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      readable = false;
+      content.clear();
+      break;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return content;
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -66,7 +84,11 @@ bool WriteAll(int fd, const std::string& data) {
 
 }  // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) { parse(ReadWholeFile(path_)); }
+IniFile::IniFile(std::string path) : path_(std::move(path)) {
+  bool readable = true;
+  parse(ReadWholeFile(path_, readable));
+  unreadable_ = !readable;
+}
 
 IniFile IniFile::FromContent(std::string path, const std::string& content) {
   IniFile ini(std::string{});
@@ -93,11 +115,16 @@ void IniFile::parse(const std::string& content) {
   byteOrderMark_ = content.compare(0, 3, "\xEF\xBB\xBF") == 0;
   if (byteOrderMark_) pos = 3;
   while (pos < content.size()) {
-    std::size_t end = content.find('\n', pos);
+    // Lines end in LF, CR LF or a lone CR (an old Mac editor): a lone CR must not join the
+    // whole file into one line.
+    std::size_t end = content.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = content.size();
     std::string text = content.substr(pos, end - pos);
     pos = end + 1;
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (end < content.size() && content[end] == '\r' && pos < content.size() &&
+        content[pos] == '\n') {
+      ++pos;
+    }
 
     Line line{text, {}, {}, {}};
     const std::string trimmed = Trim(text);
@@ -213,7 +240,12 @@ void IniFile::replaceSection(const std::string& section, const IniEntries& entri
   }
   s = &sections_[first];
   for (const auto& [key, value] : entries) {
-    s->lines.push_back(Line{key + "=" + value, {}, key, value});
+    // A line break in a value (Linux file names may hold one) would end the line and let the
+    // rest pose as keys or sections of its own; it is written as a blank.
+    std::string oneLine = value;
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    std::replace_if(oneLine.begin(), oneLine.end(), isBreak, ' ');
+    s->lines.push_back(Line{key + "=" + oneLine, {}, key, Unquote(Trim(oneLine))});
   }
 }
 
@@ -227,6 +259,10 @@ void IniFile::eraseSection(const std::string& section) {
 }
 
 bool IniFile::save(std::string* error) const {
+  if (unreadable_) {
+    if (error != nullptr) *error = "the configuration could not be read, so it is not replaced";
+    return false;
+  }
   const std::string text = content();
   std::string templ = path_ + ".XXXXXX";
   const int fd = ::mkstemp(templ.data());

@@ -16,7 +16,8 @@ using IniEntries = std::vector<std::pair<std::string, std::string>>;
 // atomically, so a crash or a full disk never leaves half a file behind.
 class IniFile {
  public:
-  // Reads the file; a missing or unreadable file reads as empty.
+  // Reads the file; a missing or unreadable file reads as empty. An existing file that could
+  // not be read is never replaced by save(): its other sections were not seen.
   explicit IniFile(std::string path);
   // The same rules over text already in memory (fuzzing, tests); save() writes to path.
   static IniFile FromContent(std::string path, const std::string& content);
@@ -65,6 +66,7 @@ class IniFile {
   void parse(const std::string& content);
 
   std::string path_;
+  bool unreadable_ = false;
   bool byteOrderMark_ = false;  // kept, so a rewrite changes only what a writer replaced
   std::vector<Section> sections_;
 };

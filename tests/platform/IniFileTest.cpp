@@ -30,6 +30,41 @@ TEST_F(IniFileTest, LookupIsCaseInsensitiveAndDropsQuotes) {
   EXPECT_EQ(ini.readString("Other", "Key", "-"), "-");
 }
 
+TEST(IniFileContent, OddFilesReadLikeAnyOther) {
+  struct Case {
+    const char* name;
+    const char* content;
+  } cases[] = {
+      {"LF", "[Main]\nCurrentPictureNo=3\nCurrentPicture=/p/a=b.jpg\n[Auto]\nRandom=1\n"},
+      {"CR LF",
+       "[Main]\r\nCurrentPictureNo=3\r\nCurrentPicture=/p/a=b.jpg\r\n[Auto]\r\nRandom=1\r\n"},
+      {"lone CR", "[Main]\rCurrentPictureNo=3\rCurrentPicture=/p/a=b.jpg\r[Auto]\rRandom=1\r"},
+      {"no final line break",
+       "[Main]\nCurrentPictureNo=3\nCurrentPicture=/p/a=b.jpg\n[Auto]\nRandom=1"},
+      {"keys before any section", "CurrentPictureNo=9\nRandom=0\n[Main]\nCurrentPictureNo=3\n"
+                                  "CurrentPicture=/p/a=b.jpg\n[Auto]\nRandom=1\n"},
+      {"empty keys and bare lines", "[Main]\n=9\n  = 9\nCurrentPictureNo\nCurrentPictureNo=3\n"
+                                    "CurrentPicture=/p/a=b.jpg\n[Auto]\nRandom=1\n"},
+  };
+  for (const Case& c : cases) {
+    const IniFile ini = IniFile::FromContent("unused.ini", c.content);
+    EXPECT_EQ(ini.readInteger("Main", "CurrentPictureNo", -1), 3) << c.name;
+    EXPECT_EQ(ini.readString("Main", "CurrentPicture", "-"), "/p/a=b.jpg") << c.name;
+    EXPECT_TRUE(ini.readBool("Auto", "Random", false)) << c.name;
+    EXPECT_EQ(ini.readSection("Main").size(), 2u) << c.name;
+  }
+}
+
+TEST(IniFileContent, ALineBreakInAValueCannotStartKeysOrSectionsOfItsOwn) {
+  IniFile ini = IniFile::FromContent("unused.ini", "[Main]\n[Auto]\nChangeHr=0\n");
+  ini.replaceSection("Main",
+                     {{"CurrentPicture", "/tmp/a\n[Auto]\nChangeHr=1"}, {"ShowClock", "1"}});
+  const IniFile back = IniFile::FromContent("unused.ini", ini.content());
+  EXPECT_EQ(back.readInteger("Auto", "ChangeHr", -1), 0);
+  EXPECT_EQ(back.readSection("Main"),
+            (IniEntries{{"CurrentPicture", "/tmp/a [Auto] ChangeHr=1"}, {"ShowClock", "1"}}));
+}
+
 TEST_F(IniFileTest, IntegersFallBackToTheDefault) {
   struct Case {
     const char* text;
@@ -96,6 +131,20 @@ TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileIntact) {
   for (const auto& entry : fs::directory_iterator(dir_.path())) {
     EXPECT_EQ(entry.path().filename(), "tapestra.ini");
   }
+}
+
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  write("[Main]\nCurrentPictureNo=1\n[Calendar]\nLeft=10\n");
+  fs::permissions(path_, fs::perms::owner_write);
+  IniFile ini(path_);
+  EXPECT_EQ(ini.readInteger("Calendar", "Left", -1), -1);  // reads as empty, as before
+  ini.replaceSection("Main", {{"CurrentPictureNo", "2"}});
+  std::string error;
+  EXPECT_FALSE(ini.save(&error));  // the Calendar section it never saw would be lost
+  EXPECT_FALSE(error.empty());
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(read(), "[Main]\nCurrentPictureNo=1\n[Calendar]\nLeft=10\n");
 }
 
 TEST_F(IniFileTest, MissingFileReadsEmpty) {
