@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "app/Configuration.h"
+#include "app/Scheduler.h"
 #include "library/ReportErrors.h"
 
 namespace tapestra {
@@ -201,12 +202,19 @@ void TFormAuto::FormShow() {
   RadioButtonSeq->setChecked(s.RB_Seq);
   RadioButtonRnd->setChecked(s.RB_Rnd);
   CheckBoxShuffle->setChecked(s.Shuffle);
-  RadioButtonHr->setChecked(s.RB_Hr);
-  RadioButton10min->setChecked(s.RB_10);
-  RadioButton30min->setChecked(s.RB_30);
-  RadioButtonOS->setChecked(s.RB_OS);
-  RadioButtonInt->setChecked(s.RB_Int);
-  RadioButtonDay->setChecked(s.RB_Day);
+  // A hand-edited file may set several timing flags (ChangeHr=1 added beside ChangeOS=1): the
+  // button shown is the mode in force, the first true flag in the scheduler's order, so that
+  // closing the dialog unchanged keeps it. The group stops excluding while it is filled, or a
+  // button checked earlier could not be cleared.
+  const TimingMode mode = DecidingMode(s);
+  timingButtons_->setExclusive(false);
+  RadioButtonHr->setChecked(mode == TimingMode::Hourly);
+  RadioButton10min->setChecked(mode == TimingMode::Every10);
+  RadioButton30min->setChecked(mode == TimingMode::Every30);
+  RadioButtonOS->setChecked(mode == TimingMode::None && s.RB_OS);
+  RadioButtonInt->setChecked(mode == TimingMode::Interval);
+  RadioButtonDay->setChecked(mode == TimingMode::Daily);
+  timingButtons_->setExclusive(true);
   SpinEditH->setValue(s.IntH);
   SpinEditM->setValue(s.IntM);
   SpinEditDayH->setValue(s.DayH);

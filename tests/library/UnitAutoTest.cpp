@@ -10,6 +10,7 @@
 
 #include "DialogFixture.h"
 #include "app/Configuration.h"
+#include "app/Scheduler.h"
 #include "library/UnitAuto.h"
 #include "platform/IniFile.h"
 
@@ -143,6 +144,31 @@ TEST_F(AutoDialogTest, FormShowFillsTheControlsFromTheModel) {
   // Filling the list picks nothing, and the group cursor is back on the first group.
   EXPECT_EQ(s.Category, "Same");
   EXPECT_EQ(pics->database().currentCategoryRow(), 0);
+}
+
+TEST_F(AutoDialogTest, SeveralTimingFlagsShowAndKeepTheModeInForce) {
+  makePics();
+  addGroup("A", 1);
+  Settings& s = core.settings();
+  s.Category = "A";
+  s.RB_Hr = true;  // added by hand, "ChangeOS=1" left standing
+  s.RB_OS = true;
+  makeAuto();
+  form->show();
+  EXPECT_TRUE(control<QRadioButton>("RadioButtonHr")->isChecked());
+  EXPECT_FALSE(control<QRadioButton>("RadioButtonOS")->isChecked());
+  close();
+  EXPECT_TRUE(s.RB_Hr);
+  EXPECT_FALSE(s.RB_OS);
+  EXPECT_EQ(DecidingMode(s), TimingMode::Hourly);
+
+  // No flag at all: no button stays checked from the last opening.
+  s.RB_Hr = false;
+  form->show();
+  for (const char* name : {"RadioButtonHr", "RadioButtonOS", "RadioButton10min",
+                           "RadioButton30min", "RadioButtonInt", "RadioButtonDay"}) {
+    EXPECT_FALSE(control<QRadioButton>(name)->isChecked()) << name;
+  }
 }
 
 TEST_F(AutoDialogTest, PickingAGroupOrAllGroupsRestartsTheRotationAtOnce) {

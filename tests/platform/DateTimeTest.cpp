@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tapestra {
 namespace {
 
@@ -13,6 +15,13 @@ TEST(DateTime, KnownDayNumbersAndRoundTrip) {
   const DateTimeParts q = DecodeDateTime(EncodeDateTime(p));
   EXPECT_EQ(std::tie(q.year, q.month, q.day, q.hour, q.minute, q.second, q.millisecond),
             std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond));
+}
+
+TEST(DateTime, RoundingToTheMillisecondCarriesIntoTheNextDayMonthAndYear) {
+  const TDateTime lastInstant = EncodeDateTime({2021, 12, 31, 23, 59, 59, 999}) + 0.6 / 86400000.0;
+  const DateTimeParts p = DecodeDateTime(lastInstant);
+  EXPECT_EQ(std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond),
+            std::make_tuple(2022, 1, 1, 0, 0, 0, 0));
 }
 
 TEST(DateTime, AddingADayKeepsTheWallClockTime) {
