@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include <fcntl.h>
@@ -12,6 +13,8 @@
 
 namespace tapestra {
 namespace {
+
+namespace fs = std::filesystem;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -264,14 +267,26 @@ bool IniFile::save(std::string* error) const {
     return false;
   }
   const std::string text = content();
-  std::string templ = path_ + ".XXXXXX";
+  // A configuration kept as a symbolic link (a dotfiles folder) is written where the link
+  // points, so the rename does not put a plain file in the link's place; and the file keeps
+  // the permissions its owner gave it.
+  std::string target = path_;
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    const fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) target = resolved.string();
+  }
+  mode_t mode = 0644;
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+  std::string templ = target + ".XXXXXX";
   const int fd = ::mkstemp(templ.data());
   auto fail = [&](const char* what) {
     if (error != nullptr) *error = std::string(what) + ": " + std::strerror(errno);
     return false;
   };
   if (fd < 0) return fail("cannot create a temporary file");
-  ::fchmod(fd, 0644);
+  ::fchmod(fd, mode);
   const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
   const int savedErrno = errno;
   ::close(fd);
@@ -280,7 +295,7 @@ bool IniFile::save(std::string* error) const {
     errno = savedErrno;
     return fail("cannot write the configuration");
   }
-  if (::rename(templ.c_str(), path_.c_str()) != 0) {
+  if (::rename(templ.c_str(), target.c_str()) != 0) {
     const int renameErrno = errno;
     ::unlink(templ.c_str());
     errno = renameErrno;

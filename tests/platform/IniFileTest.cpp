@@ -147,6 +147,25 @@ TEST_F(IniFileTest, AFileThatCannotBeReadIsNotReplaced) {
   EXPECT_EQ(read(), "[Main]\nCurrentPictureNo=1\n[Calendar]\nLeft=10\n");
 }
 
+TEST_F(IniFileTest, SavingKeepsTheFilesPermissionsAndItsSymbolicLink) {
+  const std::string real = dir_.file("dotfiles.ini");
+  test::WriteFile(real, "[Main]\nCurrentPictureNo=1\n");
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(real, path_);
+  IniFile ini(path_);
+  EXPECT_EQ(ini.readInteger("Main", "CurrentPictureNo", -1), 1);
+  ini.replaceSection("Main", {{"CurrentPictureNo", "2"}});
+  ASSERT_TRUE(ini.save());
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_EQ(test::ReadFile(real), "[Main]\nCurrentPictureNo=2\n");
+  EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+  IniFile plain(real);  // the same without a link
+  plain.replaceSection("Main", {{"CurrentPictureNo", "3"}});
+  ASSERT_TRUE(plain.save());
+  EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(IniFileTest, MissingFileReadsEmpty) {
   IniFile ini(dir_.file("none.ini"));
   EXPECT_FALSE(ini.hasSection("Main"));
