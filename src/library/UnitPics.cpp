@@ -454,7 +454,7 @@ void TFormPics::ButtonPictureDelClick() {
 
 void TFormPics::ButtonPictureEnableClick() {
   const auto toggled = db_.currentPicture();
-  if (!db_.TogglePictureEnabled()) return;
+  if (!toggled || !db_.TogglePictureEnabled()) return;
   if (!isActiveGroup()) return;
   ShowPic = false;
   try {
@@ -472,16 +472,16 @@ void TFormPics::FDTablePicturesAfterScroll() {
   if (ShowPic) ShowPicture(currentPath());
 }
 
-void TFormPics::SpeedButtonPictureUpClick() {
-  if (db_.MovePicture(PictureDatabase::Direction::Up) && isActiveGroup()) {
-    reloadRotationKeeping(db_.currentPicture()->id);
-  }
-}
+void TFormPics::SpeedButtonPictureUpClick() { movePicture(PictureDatabase::Direction::Up); }
 
-void TFormPics::SpeedButtonPictureDnClick() {
-  if (db_.MovePicture(PictureDatabase::Direction::Down) && isActiveGroup()) {
-    reloadRotationKeeping(db_.currentPicture()->id);
-  }
+void TFormPics::SpeedButtonPictureDnClick() { movePicture(PictureDatabase::Direction::Down); }
+
+// The moved picture is taken before the move: a failed read afterwards must not leave us
+// without it.
+void TFormPics::movePicture(PictureDatabase::Direction direction) {
+  const auto moved = db_.currentPicture();
+  if (!moved || !db_.MovePicture(direction)) return;
+  if (isActiveGroup()) reloadRotationKeeping(moved->id);
 }
 
 void TFormPics::PMP_FirstClick() {

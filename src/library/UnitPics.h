@@ -95,6 +95,7 @@ class TFormPics final : public QDialog, private PictureDatabase::Listener {
   void buildControls();
   bool isActiveGroup() const;
   void turnAutoChangeOff();
+  void movePicture(PictureDatabase::Direction direction);
   void reloadRotationKeeping(std::optional<RowId> picture);
   void showPictureCount();
   void showCategoryCursor();

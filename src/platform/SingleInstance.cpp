@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <iostream>
 
 namespace tapestra {
 
@@ -17,6 +18,14 @@ SingleInstance::SingleInstance(const std::string& name) {
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::acquire() { return lock_->tryLock(0); }
+bool SingleInstance::acquire() {
+  if (lock_->tryLock(0)) return true;
+  if (lock_->error() == QLockFile::LockFailedError) return false;
+  // The lock could not even be made (no permission, no such folder): that is no second copy,
+  // so run without the guard rather than end silently.
+  std::cerr << "tapestra: cannot create the single-instance lock " << lock_->fileName().toStdString()
+            << "; running without it\n";
+  return true;
+}
 
 }  // namespace tapestra

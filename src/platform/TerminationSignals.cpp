@@ -20,7 +20,8 @@ void OnSignal(int) {
 }  // namespace
 
 void InstallTerminationHandler(std::function<void()> onTerminate) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0) return;
+  // Non-blocking, so the handler can never hang on a full buffer; not inherited by children.
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                    [notifier, onTerminate = std::move(onTerminate)] {
